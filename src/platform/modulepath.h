@@ -1,0 +1,30 @@
+#pragma once
+// The program's own path and the names derived from it (side files, profile folder).
+
+#include <string>
+
+namespace platform {
+
+// Full path of the running program, read from /proc/self/exe.
+std::string ProgramPath();
+// Makes ProgramPath() return `path` (tests); an empty path restores the real one.
+void SetProgramPathForTesting(const std::string& path);
+
+// Replaces the extension of the path's file name by `ext` (like ".ini"). A name
+// without an extension gets `ext` appended; a dot inside a folder name is never
+// taken for an extension, and a leading dot of a hidden file is no extension.
+std::string ReplaceExtension(const std::string& path, const std::string& ext);
+
+// The folder that holds the program (no trailing slash, "/" for the root).
+std::string ProgramFolder();
+
+// Where side files live: the program's folder when it is writable, otherwise
+// $XDG_CONFIG_HOME/Pagora (default ~/.config/Pagora), created when missing.
+std::string ProfileFolder();
+// Makes ProfileFolder() return `folder` (tests); empty restores the real rule.
+void SetProfileFolderForTesting(const std::string& folder);
+
+// ProfileFolder() + "/" + the program's file name with its extension replaced by `ext`.
+std::string ProfileSideFile(const std::string& ext);
+
+}  // namespace platform
