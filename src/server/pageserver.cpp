@@ -1,0 +1,238 @@
+#include "server/pageserver.h"
+
+#include "server/serverlog.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace server {
+
+namespace {
+
+constexpr const char* kNotFound = "404 Resource not found";
+constexpr const char* kNotImplemented = "501 Not Implemented";
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+CPageServer::CPageServer(Extractor extractor)
+    : m_extract(std::move(extractor))
+{
+    static const struct {
+        const char* type;
+        const char* extensions;
+    } kTable[] = {
+        {"application/msword", "doc"},
+        {"application/octet-stream", "bin dll exe"},
+        {"application/pdf", "pdf"},
+        {"application/pkcs7-mime", "p7c"},
+        {"application/postscript", "ai eps ps"},
+        {"application/vnd.fdf", "fdf"},
+        {"application/x-compressed", "arj cab"},
+        {"application/x-gzip", "gz"},
+        {"application/x-java-class", "class"},
+        {"application/x-javascript", "js"},
+        {"application/x-lzh", "lzh"},
+        {"application/x-ms-shortcut", "lnk"},
+        {"application/x-tar", "tar"},
+        {"application/x-winhelp", "hlp"},
+        {"application/x-x509-ca-cert", "cert"},
+        {"application/zip", "zip"},
+        {"audio/aiff", "aif aifc aiff"},
+        {"audio/basic", "au snd"},
+        {"audio/midi", "mid rmi"},
+        {"audio/mpeg", "mp3"},
+        {"audio/voxware", "vox"},
+        {"audio/wav", "wav"},
+        {"audio/x-pn-realaudio", "ra ram"},
+        {"image/bmp", "bmp"},
+        {"image/gif", "gif"},
+        {"image/jpeg", "jpeg jpg"},
+        {"image/tiff", "tif tiff"},
+        {"image/xbm", "xbm"},
+        {"model/vrml", "wrl"},
+        {"multipart/related", "mht"},
+        {"text/css", "css"},
+        {"text/html", "htm html shtml asp aspx jsp"},
+        {"text/plain", "c cpp def h txt"},
+        {"text/richtext", "rtx rtf"},
+        {"text/x-java-source", "java"},
+        {"video/mpeg", "mpeg mpg mpe"},
+        {"video/msvideo", "avi"},
+        {"video/quicktime", "mov qt"},
+        {"wwwserver/isapi", "asa cfm dbm isa plx url cgi php wcgi"},
+    };
+    for (const auto& row : kTable) {
+        std::string_view list = row.extensions;
+        while (!list.empty()) {
+            const size_t end = list.find(' ');
+            m_contentTypes.emplace(std::string(list.substr(0, end)), row.type);
+            list = end == std::string_view::npos ? std::string_view{} : list.substr(end + 1);
+        }
+    }
+}
+
+CPageServer::~CPageServer()
+{
+    // Stop while the request handling of this class still exists.
+    Shutdown();
+}
+
+bool CPageServer::Launch(const std::string& defaultDocument, uint16_t port, uint32_t clientTimeoutMs)
+{
+    // The default document is read by connection threads; it may change only
+    // while none is running.
+    if (IsRunning())
+        return false;
+    m_defaultDocument = defaultDocument;
+    return Run(port, clientTimeoutMs);
+}
+
+bool CPageServer::IsRequestComplete(const std::string& request)
+{
+    return request.size() >= 4 && request.compare(request.size() - 4, 4, "\r\n\r\n") == 0;
+}
+
+std::string CPageServer::ContentTypeOf(const std::string& requestPath) const
+{
+    const size_t dot = requestPath.rfind('.');
+    if (dot == std::string::npos)
+        return "text/html";
+    std::string ext = requestPath.substr(dot + 1);
+    for (char& c : ext)
+        c = AsciiLower(c);
+    const auto it = m_contentTypes.find(ext);
+    return it == m_contentTypes.end() ? "text/html" : it->second;
+}
+
+std::string CPageServer::FormatHttpDate(std::time_t when)
+{
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::tm tm{};
+    gmtime_r(&when, &tm);
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[tm.tm_wday % 7], tm.tm_mday,
+                  kMonths[tm.tm_mon % 12], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return text;
+}
+
+bool CPageServer::HostIsLoopback(const std::string& request) const
+{
+    const std::string port = std::to_string(Port());
+    std::string_view rest = request;
+    // Skip the request line; every following line up to the blank one is a header.
+    size_t eol = rest.find('\n');
+    while (eol != std::string_view::npos) {
+        rest.remove_prefix(eol + 1);
+        eol = rest.find('\n');
+        const std::string_view line = rest.substr(0, eol);
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        if (!EqualsNoCase(Trim(line.substr(0, colon)), "host"))
+            continue;
+        const std::string_view value = Trim(line.substr(colon + 1));
+        const size_t sep = value.rfind(':');
+        if (sep == std::string_view::npos || value.substr(sep + 1) != port)
+            return false;
+        const std::string_view host = value.substr(0, sep);
+        if (host != "127.0.0.1" && !EqualsNoCase(host, "localhost"))
+            return false;
+    }
+    return true;
+}
+
+std::string CPageServer::SuccessResponse(const char* body, size_t size, const std::string& contentType) const
+{
+    const std::string date = FormatHttpDate(std::time(nullptr));
+    char header[1024];
+    const int len = std::snprintf(header, sizeof header,
+                                  "HTTP/1.0 %s\r\nDate: %s\r\nServer: %s\r\nAccept-Ranges: bytes\r\n"
+                                  "Content-Length: %zu\r\nConnection: %s\r\nContent-Type: %s\r\n%s\r\n\r\n",
+                                  "200 OK", date.c_str(), kServerName, size, "close", contentType.c_str(),
+                                  "Pragma:No-cache\r\nCache-Control:no-cache\r\nExpires:0");
+    std::string response;
+    response.reserve(static_cast<size_t>(len) + size);
+    response.append(header, static_cast<size_t>(len));
+    response.append(body, size);
+    return response;
+}
+
+std::string CPageServer::ErrorResponse(const char* status)
+{
+    const std::string date = FormatHttpDate(std::time(nullptr));
+    char text[512];
+    const int len = std::snprintf(text, sizeof text,
+                                  "HTTP/1.0 %s\r\nContent-Length: %d\r\nContent-Type: text/html\r\nDate: %s\r\n"
+                                  "Server: %s\r\n\r\n%s",
+                                  status, static_cast<int>(std::strlen(status)), date.c_str(), kServerName, status);
+    return std::string(text, static_cast<size_t>(len));
+}
+
+bool CPageServer::ParseRequest(const std::string& request, std::string& response, bool& keepAlive)
+{
+    keepAlive = false;
+    const size_t first = request.find(' ');
+    if (first == std::string::npos) {
+        ServerLog(kServerLogName, "No 'space' found in Request String #2", "ParseRequest");
+        return false;
+    }
+    if (request.compare(0, first, "GET") != 0) {
+        response = ErrorResponse(kNotImplemented);
+        return true;
+    }
+    const size_t second = request.find(' ', first + 1);
+    if (second == std::string::npos) {
+        ServerLog(kServerLogName, "No 'space' found in Request String #1", "ParseRequest");
+        return false;
+    }
+    // The path without its leading '/'.
+    std::string path = second - first > 1 ? request.substr(first + 2, second - first - 2) : std::string();
+    if (path.empty() || path.back() == '/')
+        path += m_defaultDocument;
+
+    // A page of another site that resolves its own name to 127.0.0.1 must not
+    // read the user's books: only our own host names are answered.
+    if (!HostIsLoopback(request) || !m_extract) {
+        response = ErrorResponse(kNotFound);
+        return true;
+    }
+    size_t size = 0;
+    std::unique_ptr<char, decltype(&std::free)> entry(m_extract(path, &size), &std::free);
+    if (!entry) {
+        response = ErrorResponse(kNotFound);
+        return true;
+    }
+    response = SuccessResponse(entry.get(), size, ContentTypeOf(path));
+    return true;
+}
+
+} // namespace server

@@ -1,0 +1,502 @@
+#include "server/socketserver.h"
+
+#include "server/serverlog.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+namespace server {
+
+namespace {
+
+// Connection threads keep their 100000-byte receive buffer on the stack; a
+// modest fixed stack keeps hundreds of connections cheap.
+constexpr size_t kThreadStackSize = 512 * 1024;
+
+void* ThreadExit()
+{
+    return reinterpret_cast<void*>(CSocketServer::kThreadExitCode);
+}
+
+timespec DeadlineAfterMs(int ms)
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    ts.tv_sec += ms / 1000;
+    ts.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
+    if (ts.tv_nsec >= 1000000000L) {
+        ts.tv_sec += 1;
+        ts.tv_nsec -= 1000000000L;
+    }
+    return ts;
+}
+
+bool StartThread(pthread_t* thread, void* (*body)(void*), void* arg)
+{
+    pthread_attr_t attr;
+    if (pthread_attr_init(&attr) != 0)
+        return false;
+    pthread_attr_setstacksize(&attr, kThreadStackSize);
+    const int rc = pthread_create(thread, &attr, body, arg);
+    pthread_attr_destroy(&attr);
+    return rc == 0;
+}
+
+} // namespace
+
+// Each new server thread reports here once it is ready (or has failed), so
+// that Run learns the outcome at once instead of after its full wait.
+struct CSocketServer::LaunchSignal {
+    std::mutex lock;
+    std::condition_variable cv;
+    bool signalled = false;
+    bool ok = false;
+    CSocketServer* server = nullptr;
+
+    void Signal(bool success)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        signalled = true;
+        ok = success;
+        cv.notify_all();
+    }
+    // Waits for the next signal; false on failure or time-out.
+    bool Wait(int timeoutMs)
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        const bool got = cv.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] { return signalled; });
+        const bool result = got && ok;
+        signalled = false; // auto reset
+        ok = false;
+        return result;
+    }
+};
+
+CSocketServer::CSocketServer() = default;
+
+CSocketServer::~CSocketServer()
+{
+    // A derived class shuts down in its own destructor while its request
+    // handling still exists; this only catches a server left running.
+    Shutdown();
+}
+
+int CSocketServer::OnConnect(const std::string& /*peerAddress*/, uint16_t /*peerPort*/)
+{
+    return 0;
+}
+
+int CSocketServer::OnSent(size_t /*byteCount*/)
+{
+    return 0;
+}
+
+size_t CSocketServer::ClientCount() const
+{
+    std::lock_guard<std::mutex> guard(m_clientLock);
+    return m_clients.size();
+}
+
+size_t CSocketServer::FinishedCount() const
+{
+    std::lock_guard<std::mutex> guard(m_finishedLock);
+    return m_finished.size();
+}
+
+bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
+{
+    std::lock_guard<std::mutex> control(m_controlLock);
+    if (IsRunning())
+        return false;
+
+    m_port.store(port, std::memory_order_release);
+    m_clientTimeoutMs = clientTimeoutMs;
+    m_shutdownEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_shutdownEvent < 0) {
+        ServerLog(kServerLogName, "WSACreateEvent(...) failure for ShutdownEvent", "AcceptThread");
+        return false;
+    }
+
+    LaunchSignal launch;
+    launch.server = this;
+    if (!StartThread(&m_acceptThread, &CSocketServer::AcceptThread, &launch)) {
+        ServerLog(kServerLogName, "_beginthreadex(...) failure, for Launch Thread", "Run");
+        close(m_shutdownEvent);
+        m_shutdownEvent = -1;
+        return false;
+    }
+    if (!launch.Wait(kLaunchTimeoutMs)) {
+        ServerLog(kServerLogName, "Unable to get response from Accept Thread withing specified Timeout ->", "Run");
+        // The listener either failed and ended, or never answered: ask it to
+        // leave and collect it so that nothing of this attempt survives.
+        const uint64_t one = 1;
+        (void)!write(m_shutdownEvent, &one, sizeof one);
+        pthread_join(m_acceptThread, nullptr);
+        close(m_shutdownEvent);
+        m_shutdownEvent = -1;
+        return false;
+    }
+
+    const bool helperStarted = StartThread(&m_helperThread, &CSocketServer::HelperThread, &launch);
+    bool helperOk = helperStarted;
+    if (!helperStarted)
+        ServerLog(kServerLogName, "_beginthreadex(...) failure, for Helper Thread", "Run");
+    else if (!launch.Wait(kLaunchTimeoutMs)) {
+        ServerLog(kServerLogName, "Unable to get response from Helper Thread within specified Timeout ->", "Run");
+        helperOk = false;
+    }
+    if (!helperOk) {
+        const uint64_t one = 1;
+        (void)!write(m_shutdownEvent, &one, sizeof one);
+        pthread_join(m_acceptThread, nullptr);
+        // A helper that started but did not answer still sees the event.
+        if (helperStarted)
+            pthread_join(m_helperThread, nullptr);
+        m_helperThread = pthread_t{};
+        close(m_shutdownEvent);
+        m_shutdownEvent = -1;
+        return false;
+    }
+
+    m_running.store(true, std::memory_order_release);
+    return true;
+}
+
+bool CSocketServer::Shutdown()
+{
+    std::lock_guard<std::mutex> control(m_controlLock);
+    if (!IsRunning())
+        return false;
+
+    const uint64_t one = 1;
+    (void)!write(m_shutdownEvent, &one, sizeof one);
+
+    // Both server threads get one second together.
+    bool clean = true;
+    const timespec deadline = DeadlineAfterMs(1000);
+    const bool acceptEnded = pthread_timedjoin_np(m_acceptThread, nullptr, &deadline) == 0;
+    const bool helperEnded = pthread_timedjoin_np(m_helperThread, nullptr, &deadline) == 0;
+    if (!acceptEnded || !helperEnded) {
+        ServerLog(kServerLogName, "WaitForMultipleObjects(...) timed out", "Shutdown");
+        // A POSIX thread cannot be killed safely; a thread that does not end
+        // is left to finish on its own.
+        if (!acceptEnded) {
+            ServerLog(kServerLogName, "TerminateThread(.ThreadA.) failure, probably it is already terminated", "Shutdown");
+            pthread_detach(m_acceptThread);
+        }
+        if (!helperEnded) {
+            ServerLog(kServerLogName, "TerminateThread(.ThreadC.) failure, probably it is already terminated", "Shutdown");
+            pthread_detach(m_helperThread);
+        }
+        clean = false;
+    }
+    m_acceptThread = pthread_t{};
+    m_helperThread = pthread_t{};
+
+    // Every connection thread sees the shutdown event and removes itself; one
+    // waiting on the archive (for example for a password) is waited for.
+    while (m_liveThreads.load(std::memory_order_acquire) > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ReapFinished(1000);
+
+    // The event stays open if a server thread could not be collected: it may
+    // still poll it, and a reused descriptor number would confuse it.
+    if (clean)
+        close(m_shutdownEvent);
+    m_shutdownEvent = -1;
+    m_running.store(false, std::memory_order_release);
+    return clean;
+}
+
+bool CSocketServer::ShutdownRequested(int waitMs) const
+{
+    pollfd pfd{m_shutdownEvent, POLLIN, 0};
+    int rc;
+    do {
+        rc = poll(&pfd, 1, waitMs);
+    } while (rc < 0 && errno == EINTR);
+    return rc != 0; // a failed wait counts as shutdown, as for the listener
+}
+
+void* CSocketServer::AcceptThread(void* arg)
+{
+    auto* launch = static_cast<LaunchSignal*>(arg);
+    launch->server->AcceptLoop(launch);
+    return ThreadExit();
+}
+
+void CSocketServer::AcceptLoop(LaunchSignal* launch)
+{
+    const char* place = "AcceptThread";
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listener < 0) {
+        ServerLog(kServerLogName, "WSASocket(...) failure", place);
+        launch->Signal(false);
+        return;
+    }
+    const int yes = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+
+    // Only the loopback interface: the books must never be served to the network.
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(Port());
+    if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ServerLog(kServerLogName, "bind(...) failure", place);
+        close(listener);
+        launch->Signal(false);
+        return;
+    }
+    if (listen(listener, SOMAXCONN) != 0) {
+        ServerLog(kServerLogName, "listen(...) failure", place);
+        close(listener);
+        launch->Signal(false);
+        return;
+    }
+    socklen_t len = sizeof addr;
+    if (getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        m_port.store(ntohs(addr.sin_port), std::memory_order_release);
+
+    launch->Signal(true);
+    launch = nullptr; // Run's signal object is gone once Run has returned
+
+    pollfd fds[2] = {{m_shutdownEvent, POLLIN, 0}, {listener, POLLIN, 0}};
+    for (;;) {
+        const int rc = poll(fds, 2, -1);
+        if (rc < 0) {
+            if (errno == EINTR)
+                continue;
+            ServerLog(kServerLogName, "WaitForMultipleObjects(...) failure", place);
+            break;
+        }
+        if (fds[0].revents != 0)
+            break;
+        if (fds[1].revents & (POLLERR | POLLNVAL)) {
+            ServerLog(kServerLogName, "WSAEnumNetworkEvents(...) failure", place);
+            break;
+        }
+        if (!(fds[1].revents & POLLIN))
+            continue;
+        // Take every pending connection; the socket is non-blocking.
+        for (;;) {
+            sockaddr_in peer{};
+            socklen_t peerLen = sizeof peer;
+            const int client = accept4(listener, reinterpret_cast<sockaddr*>(&peer), &peerLen,
+                                       SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (client < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK)
+                    break;
+                if (errno == EINTR || errno == ECONNABORTED)
+                    continue;
+                ServerLog(kServerLogName, "WSAAccept(...) failure", place);
+                // Out of descriptors or memory: back off briefly instead of
+                // spinning on a listener that stays readable.
+                if (ShutdownRequested(10))
+                    goto leave;
+                break;
+            }
+            const int noDelay = 1;
+            setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+            const uint32_t ip = ntohl(peer.sin_addr.s_addr);
+            char text[32];
+            std::snprintf(text, sizeof text, "%d.%d.%d.%d", static_cast<int>((ip >> 24) & 0xff),
+                          static_cast<int>((ip >> 16) & 0xff), static_cast<int>((ip >> 8) & 0xff),
+                          static_cast<int>(ip & 0xff));
+            if (!AddClient(client, text, ntohs(peer.sin_port)))
+                ServerLog(kServerLogName, "AddClient(...) failure", place);
+        }
+    }
+leave:
+    close(listener);
+}
+
+bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16_t peerPort)
+{
+    OnConnect(peerAddress, peerPort);
+    std::lock_guard<std::mutex> guard(m_clientLock);
+    auto* start = new ClientStart{this, socket};
+    pthread_t thread{};
+    // The client-list lock is held until the record is in the list, so the
+    // new thread cannot remove itself before it has been added.
+    m_liveThreads.fetch_add(1, std::memory_order_acq_rel);
+    if (!StartThread(&thread, &CSocketServer::ClientThread, start)) {
+        m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
+        ServerLog(kServerLogName, "_beginthreadex(...) failure", "AddClient");
+        delete start;
+        close(socket); // nobody else would ever close it
+        return false;
+    }
+    m_clients.push_back(ClientRecord{thread});
+    return true;
+}
+
+void* CSocketServer::ClientThread(void* arg)
+{
+    auto* start = static_cast<ClientStart*>(arg);
+    start->server->ServeConnection(start);
+    return ThreadExit();
+}
+
+void CSocketServer::ServeConnection(ClientStart* start)
+{
+    const char* place = "ClientThread";
+    const int sock = start->socket;
+    const int timeout = m_clientTimeoutMs == 0 ? -1 : static_cast<int>(std::min<uint32_t>(m_clientTimeoutMs, INT32_MAX));
+
+    std::string request;
+    std::string response;
+    size_t sent = 0;
+    bool answering = false;
+    char buffer[kReceiveBufferSize];
+
+    for (;;) {
+        pollfd fds[2] = {{sock, static_cast<short>(answering ? POLLOUT : POLLIN), 0}, {m_shutdownEvent, POLLIN, 0}};
+        const int rc = poll(fds, 2, timeout);
+        if (rc == 0)
+            break; // idle for the whole client time-out
+        if (rc < 0) {
+            if (errno == EINTR)
+                continue;
+            ServerLog(kServerLogName, "WSAWaitForMultipleEvents(...) failure", place);
+            break;
+        }
+        if (fds[1].revents != 0)
+            break;
+        const short ev = fds[0].revents;
+        if (ev & POLLNVAL) {
+            ServerLog(kServerLogName, "WSAEnumNetworkEvents(...) failure", place);
+            break;
+        }
+
+        if (!answering) {
+            if (!(ev & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
+            if (got == 0)
+                break; // the peer closed the connection
+            if (got < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+                    continue;
+                ServerLog(kServerLogName, "WSARecv(...) failure", place);
+                break;
+            }
+            request.append(buffer, static_cast<size_t>(got));
+            if (!IsRequestComplete(request)) {
+                if (request.size() > kMaxRequestSize)
+                    break;
+                continue;
+            }
+            bool keepAlive = false;
+            if (!ParseRequest(request, response, keepAlive))
+                break;
+            request.clear();
+            request.shrink_to_fit();
+            answering = true;
+        } else if (!(ev & (POLLOUT | POLLERR | POLLHUP))) {
+            continue;
+        }
+
+        // Send from the remembered position; a full socket buffer waits for
+        // the next write readiness.
+        bool failed = false;
+        while (sent < response.size()) {
+            const size_t piece = std::min(kSendPieceSize, response.size() - sent);
+            const ssize_t n = send(sock, response.data() + sent, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) {
+                sent += static_cast<size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                break;
+            ServerLog(kServerLogName, "WSASend(...) failure", "ClientThread, Primary Send");
+            failed = true;
+            break;
+        }
+        if (failed)
+            break;
+        if (sent == response.size()) {
+            OnSent(sent);
+            break; // one request per connection
+        }
+    }
+
+    // Unread bytes at close would make the system reset the connection and
+    // could cut off the answer just sent; read what is already there.
+    while (recv(sock, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+    }
+    RemoveClient(sock, start);
+}
+
+void CSocketServer::RemoveClient(int socket, ClientStart* start)
+{
+    close(socket);
+    const pthread_t self = pthread_self();
+    bool found = false;
+    {
+        std::lock_guard<std::mutex> guard(m_clientLock);
+        delete start;
+        for (auto it = m_clients.begin(); it != m_clients.end(); ++it) {
+            if (pthread_equal(it->thread, self)) {
+                m_clients.erase(it);
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) {
+        ServerLog(kServerLogName, "Thread not found in the list", "ClientThread");
+    } else {
+        std::lock_guard<std::mutex> guard(m_finishedLock);
+        m_finished.push_back(self);
+    }
+    if (!found)
+        pthread_detach(self); // nobody will reap it
+    m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
+}
+
+void* CSocketServer::HelperThread(void* arg)
+{
+    auto* launch = static_cast<LaunchSignal*>(arg);
+    CSocketServer* self = launch->server;
+    self->HelperLoop(launch);
+    return ThreadExit();
+}
+
+void CSocketServer::HelperLoop(LaunchSignal* launch)
+{
+    launch->Signal(true);
+    while (!ShutdownRequested(100))
+        ReapFinished(1000);
+}
+
+void CSocketServer::ReapFinished(int waitMs)
+{
+    std::lock_guard<std::mutex> guard(m_finishedLock);
+    for (const pthread_t thread : m_finished) {
+        const timespec deadline = DeadlineAfterMs(waitMs);
+        if (pthread_timedjoin_np(thread, nullptr, &deadline) != 0) {
+            ServerLog(kServerLogName, "WaitForSingleObject(...) timed out", "HelperThread");
+            ServerLog(kServerLogName, "TerminateThread(.h.) failure, probably it is already terminated", "HelperThread");
+            pthread_detach(thread);
+        }
+    }
+    m_finished.clear();
+}
+
+} // namespace server
