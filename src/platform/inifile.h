@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform::ini {
@@ -17,7 +18,8 @@ namespace platform::ini {
 std::string GetString(const std::string& path, const std::string& section, const std::string& key,
                       const std::string& def, size_t maxLen = 1023);
 // The value read as a decimal integer (leading blanks, optional sign, digits up
-// to the first other character; no digits give 0); `def` when the key is absent.
+// to the first other character; no digits give 0); `def` when the key is
+// absent or its value is empty.
 int GetInt(const std::string& path, const std::string& section, const std::string& key, int def);
 
 // Writing. Every write re-reads the file under an exclusive lock, changes the one
@@ -26,6 +28,9 @@ int GetInt(const std::string& path, const std::string& section, const std::strin
 // either the old or the new file. Returns false when the file could not be written.
 bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                  const std::string& value);
+// Several keys of one section in one locked rewrite: all are written or none.
+bool WriteStrings(const std::string& path, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& keyValues);
 bool DeleteKey(const std::string& path, const std::string& section, const std::string& key);
 bool DeleteSection(const std::string& path, const std::string& section);
 
@@ -45,7 +50,9 @@ bool GetStruct(const std::string& path, const std::string& section, const std::s
 // the trail byte of a double-byte character is compared exactly).
 bool NamesEqual(std::string_view a, std::string_view b);
 
-// A whole INI file parsed once, for readers that look up many keys.
+// A whole INI file parsed once, for readers that look up many keys, and the
+// editable form writers change. Lines it does not understand (comments,
+// garbage) are kept as they are when the document is written back.
 class IniDocument {
 public:
     IniDocument() = default;
@@ -65,26 +72,35 @@ public:
     std::vector<std::string> SectionNames() const;
     std::vector<std::string> KeyNames(const std::string& section) const;
 
-    // Editing, for writers: set or add a key, remove a key or a whole section.
-    void Set(const std::string& section, const std::string& key, const std::string& value);
+    // Sets or adds a key. Refuses (false) names or values that would break the
+    // file's structure: line breaks or NUL anywhere, '=' or a leading '[' or ';'
+    // in a key, ']' in a section name, empty names. A value with surrounding
+    // blanks or quotes is written quoted so that it reads back unchanged.
+    bool Set(const std::string& section, const std::string& key, const std::string& value);
+    // Adds an empty section unless it exists; false for an invalid name.
+    bool AddSection(const std::string& section);
     bool Remove(const std::string& section, const std::string& key);
     bool RemoveSection(const std::string& section);
-    // The document as file text (LF line ends, a blank line between sections).
+    // The document as file text, with the line ends the parsed text used.
     std::string ToText() const;
 
 private:
-    struct Entry {
-        std::string key;
-        std::string value;  // raw text after '=' (trimmed on read)
+    struct Line {
+        bool isEntry = false;
+        std::string key;  // trimmed, for entries
+        std::string raw;  // the whole line without its line end
     };
     struct Section {
         std::string name;
-        std::vector<Entry> entries;
+        bool hasHeader = false;  // false only for the lines before the first header
+        std::string headerRaw;
+        std::vector<Line> lines;
     };
     Section* FindSection(const std::string& name);
     const Section* FindSection(const std::string& name) const;
 
     std::vector<Section> m_sections;
+    bool m_crlf = false;
 };
 
 // Converts text to an int like the decimal reading rules above (saturating).
