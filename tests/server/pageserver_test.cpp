@@ -44,13 +44,6 @@ std::string Answer(CPageServer& server, const std::string& request, bool* ok = n
     return response;
 }
 
-std::string HeaderValue(const std::string& response, const std::string& name)
-{
-    const std::regex re("\r\n" + name + ": ([^\r]*)\r\n");
-    std::smatch m;
-    return std::regex_search(response, m, re) ? m[1].str() : "<absent>";
-}
-
 std::string Body(const std::string& response)
 {
     const size_t end = response.find("\r\n\r\n");
