@@ -1,0 +1,49 @@
+#pragma once
+// CRarDataReader: unpacks one entry of a scanned RAR volume set with libarchive or unarr.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/rarvolumescanner.h"
+
+// One volume of a set, with what the scanner found in it.
+struct RarLoadedVolume {
+    std::string path;
+    RarVolumeInfo info;
+};
+
+// Where an entry is: its first header (volume and index in that volume's
+// file list), its place among the set's file headers, and the last volume
+// that holds its data.
+struct RarEntryPlace {
+    size_t volume = 0;
+    size_t index = 0;
+    uint64_t ordinal = 0;
+    size_t lastVolume = 0;
+    uint64_t unpSize = 0;
+};
+
+class CRarDataReader {
+public:
+    // Unpacks the entry into `out`. RAR 5 and non-solid RAR 4 go through
+    // libarchive, handed the ordered volume list; solid RAR 4 goes through
+    // unarr, a volume set of it as one archive image joined in memory.
+    // False when the library fails or yields another size than `unpSize`.
+    // The caller checks the CRC.
+    static bool Read(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
+                     std::vector<unsigned char>& out);
+
+    // The archive image of a solid RAR 4 volume set: one archive holding
+    // every file of volumes 0..lastVolume with its parts joined. `offset`
+    // receives where the header of the file at (volume, index) lies in it.
+    // False when a volume cannot be read or the image would be too large.
+    static bool BuildJoinedImage(const std::vector<RarLoadedVolume>& volumes, size_t lastVolume, size_t volume,
+                                 size_t index, std::vector<unsigned char>& image, uint64_t& offset);
+
+private:
+    static bool ReadWithLibarchive(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
+                                   std::vector<unsigned char>& out);
+    static bool ReadWithUnarr(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
+                              std::vector<unsigned char>& out);
+};

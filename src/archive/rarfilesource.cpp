@@ -1,0 +1,43 @@
+#include "archive/rarfilesource.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CRarFileSource::CRarFileSource(const std::string& path)
+{
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    struct stat st{};
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return;
+    }
+    m_size = static_cast<uint64_t>(st.st_size);
+}
+
+CRarFileSource::~CRarFileSource()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+size_t CRarFileSource::ReadAt(uint64_t offset, void* buffer, size_t length) const
+{
+    if (m_fd < 0 || offset >= m_size)
+        return 0;
+    size_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (done < length) {
+        ssize_t n = ::pread(m_fd, out + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
