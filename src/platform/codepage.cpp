@@ -53,7 +53,8 @@ size_t SkipLength(const char* from, const unsigned char* p, size_t left) {
             while (ok < want && ok < left && (p[ok] & 0xC0) == 0x80) ++ok;
             n = (ok == want) ? want : 1;
         } else if (f != Family::Single && left >= 2) {
-            n = (c >= 0x81) ? 2 : 1;
+            // A lead byte takes its trail byte along only when that could be one.
+            n = (c >= 0x81 && p[1] >= 0x40 && p[1] != 0x7F) ? 2 : 1;
         }
     }
     return std::min(n, left);

@@ -105,7 +105,7 @@ IniDocument IniDocument::FromText(std::string_view text) {
         Line l;
         l.raw = std::string(line);
         size_t eq = t.find('=');
-        if (!t.empty() && t.front() != ';' && eq != std::string_view::npos) {
+        if (!t.empty() && t.front() != ';' && eq != std::string_view::npos && !Trim(t.substr(0, eq)).empty()) {
             l.isEntry = true;
             l.key = std::string(Trim(t.substr(0, eq)));
         }
