@@ -1,0 +1,232 @@
+#include "txtfilter/xmlmimefilterpp.h"
+
+#include <cstring>
+#include <mutex>
+
+#include "platform/modulepath.h"
+#include "txtfilter/filterids.h"
+#include "txtfilter/libraryrefs.h"
+#include "txtfilter/textstyle.h"
+#include "txtfilter/textswitch.h"
+
+using namespace platform;
+
+namespace txtfilter {
+
+namespace {
+std::mutex s_iniPathLock;
+std::string s_iniPathForTesting;
+}  // namespace
+
+XMLMimeFilterPP* XMLMimeFilterPP::Create(IUnknown* outer) { return new XMLMimeFilterPP(outer); }
+
+XMLMimeFilterPP::XMLMimeFilterPP(IUnknown* outer) : m_inner(this), m_outer(outer ? outer : &m_inner) {
+    CLibraryRefs::AddObject();
+}
+
+XMLMimeFilterPP::~XMLMimeFilterPP() { CLibraryRefs::RemoveObject(); }
+
+// ---- identity -------------------------------------------------------------
+
+HRESULT XMLMimeFilterPP::InnerUnknown::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown) {
+        *out = static_cast<IUnknown*>(this);
+        AddRef();
+        return S_OK;
+    }
+    if (iid == IID_IInternetProtocol || iid == IID_IInternetProtocolRoot) {
+        *out = static_cast<IInternetProtocol*>(m_owner);
+    } else if (iid == IID_IInternetProtocolSink) {
+        *out = static_cast<IInternetProtocolSink*>(m_owner);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    m_owner->AddRef();
+    return S_OK;
+}
+
+ULONG XMLMimeFilterPP::InnerUnknown::AddRef() { return ++m_owner->m_refs; }
+
+ULONG XMLMimeFilterPP::InnerUnknown::Release() {
+    ULONG n = --m_owner->m_refs;
+    if (n == 0) delete m_owner;
+    return n;
+}
+
+HRESULT XMLMimeFilterPP::QueryInterface(REFIID iid, void** out) { return m_outer->QueryInterface(iid, out); }
+ULONG XMLMimeFilterPP::AddRef() { return m_outer->AddRef(); }
+ULONG XMLMimeFilterPP::Release() { return m_outer->Release(); }
+
+// ---- settings --------------------------------------------------------------
+
+void XMLMimeFilterPP::SetIniPathForTesting(const std::string& path) {
+    std::lock_guard<std::mutex> lock(s_iniPathLock);
+    s_iniPathForTesting = path;
+}
+
+void XMLMimeFilterPP::ReadTextStyle() {
+    std::string path;
+    {
+        std::lock_guard<std::mutex> lock(s_iniPathLock);
+        path = s_iniPathForTesting;
+    }
+    // The host program's INI file: whatever process loaded this library.
+    if (path.empty()) path = ProfileSideFile(".ini");
+    m_converter = CTextToHtml::ForLocale(TextStyle::Read(path));
+}
+
+// ---- protocol --------------------------------------------------------------
+
+HRESULT XMLMimeFilterPP::Start(LPCSTR_UTF8, IInternetProtocolSink* sink, IInternetBindInfo*, DWORD flags,
+                               uintptr_t reserved) {
+    m_startFlags = flags;
+    if (!(flags & PI_FILTER_MODE)) return E_INVALIDARG;
+    auto* data = reinterpret_cast<PROTOCOLFILTERDATA*>(reserved);
+    if (!data || !data->pProtocol) return E_INVALIDARG;
+    m_source = ComPtr<IInternetProtocol>(data->pProtocol);
+    m_sink = ComPtr<IInternetProtocolSink>(sink);
+    m_firstBlock = true;
+    m_converting = false;
+    m_queue.reset();
+    m_converter.reset();
+    if (!CTextSwitch::On()) return E_NOTIMPL;
+    m_queue = std::make_unique<OutputQueue>();
+    ReadTextStyle();
+    return S_OK;
+}
+
+HRESULT XMLMimeFilterPP::Continue(PROTOCOLDATA* data) { return m_source ? m_source->Continue(data) : E_FAIL; }
+HRESULT XMLMimeFilterPP::Abort(HRESULT reason, DWORD options) {
+    return m_source ? m_source->Abort(reason, options) : E_FAIL;
+}
+
+HRESULT XMLMimeFilterPP::Terminate(DWORD options) {
+    m_sink.Reset();
+    return m_source ? m_source->Terminate(options) : E_FAIL;
+}
+
+HRESULT XMLMimeFilterPP::Suspend() { return m_source ? m_source->Suspend() : E_FAIL; }
+HRESULT XMLMimeFilterPP::Resume() { return m_source ? m_source->Resume() : E_FAIL; }
+HRESULT XMLMimeFilterPP::Seek(int64_t, DWORD, uint64_t*) { return E_NOTIMPL; }
+HRESULT XMLMimeFilterPP::LockRequest(DWORD) { return S_OK; }
+HRESULT XMLMimeFilterPP::UnlockRequest() { return S_OK; }
+
+HRESULT XMLMimeFilterPP::Read(void* buffer, ULONG size, ULONG* read) {
+    if (!read) return E_POINTER;
+    *read = 0;
+    if (!buffer && size > 0) return E_POINTER;
+    // Once text went into the converter the document is HTML to its end; a
+    // later switch change (the next navigation) must not cut it in two.
+    if (!m_queue || (!m_converting && !CTextSwitch::On())) return PassThrough(buffer, size, read);
+    return ReadConverted(buffer, size, read);
+}
+
+HRESULT XMLMimeFilterPP::PassThrough(void* buffer, ULONG size, ULONG* read) {
+    if (!m_source) return E_FAIL;
+    HRESULT hr = m_source->Read(buffer, size, read);
+    ReportVerifiedType();
+    return hr;
+}
+
+void XMLMimeFilterPP::ReportVerifiedType() {
+    if (!m_sink) return;
+    try {
+        m_sink->ReportProgress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, kTextHtml);
+    } catch (...) {
+        // The report is advisory; a throwing sink must not break the read.
+    }
+}
+
+HRESULT XMLMimeFilterPP::ReadConverted(void* buffer, ULONG size, ULONG* read) {
+    if (!m_queue->Ended()) {
+        if (!m_source) return E_FAIL;
+        const size_t carried = m_converter->CarriedLength();
+        uint8_t* data = m_buffer + CTextToHtml::kMaxCarry;
+        const ULONG room = static_cast<ULONG>(kSourceBlock - carried);
+        ULONG n = 0;
+        HRESULT hr = m_source->Read(data, room, &n);
+        if (hr != E_PENDING) {
+            if (Failed(hr)) return hr;
+            if (n > room) n = room;  // a source that claims more than it was given room for
+            if (n > 0) {
+                m_converting = true;
+                uint8_t* block = data - carried;
+                std::memcpy(block, m_converter->Carried(), carried);
+                const size_t length = carried + n;
+                if (m_firstBlock && length < 2 && hr != S_FALSE) {
+                    // One byte cannot show a byte-order mark: wait for the next one.
+                    m_converter->SetCarry(block, length);
+                } else {
+                    if (m_firstBlock) {
+                        const size_t mark = m_converter->DecideEncoding(block, length);
+                        WriteHead();
+                        m_firstBlock = false;
+                        block += mark;
+                        HRESULT c = ConvertBlock(block, length - mark);
+                        if (Failed(c)) return c;
+                    } else {
+                        HRESULT c = ConvertBlock(block, length);
+                        if (Failed(c)) return c;
+                    }
+                }
+            }
+            if (hr == S_FALSE) {
+                if (m_firstBlock && m_converter->CarriedLength() > 0) {
+                    uint8_t last[CTextToHtml::kMaxCarry];
+                    const size_t k = m_converter->CarriedLength();
+                    std::memcpy(last, m_converter->Carried(), k);
+                    m_converter->ClearCarry();
+                    m_converter->DecideEncoding(last, k);
+                    WriteHead();
+                    m_firstBlock = false;
+                    ConvertBlock(last, k);
+                }
+                m_converter->Flush(*m_queue);
+                WriteTail();
+                m_queue->End();
+            }
+        }
+    }
+
+    ReportVerifiedType();
+
+    bool empty = false;
+    const size_t copied = m_queue->ReadOut(static_cast<char*>(buffer), size, &empty);
+    *read = static_cast<ULONG>(copied);
+    if (!empty) return S_OK;
+    if (m_queue->Ended()) return S_FALSE;
+    return copied ? S_OK : E_PENDING;
+}
+
+// ---- converter steps ------------------------------------------------------------
+
+void XMLMimeFilterPP::WriteTail() {
+    if (m_queue && m_converter) m_converter->WriteTail(*m_queue);
+}
+
+void XMLMimeFilterPP::WriteHead() {
+    if (m_queue && m_converter) m_converter->WriteHead(*m_queue);
+}
+
+HRESULT XMLMimeFilterPP::ConvertBlock(const uint8_t* bytes, size_t length) {
+    if (!bytes) return E_INVALIDARG;
+    if (!m_queue || !m_converter) return E_UNEXPECTED;
+    return m_converter->ConvertBlock(*m_queue, bytes, length);
+}
+
+// ---- sink ---------------------------------------------------------------------
+
+HRESULT XMLMimeFilterPP::Switch(PROTOCOLDATA* data) { return m_sink ? m_sink->Switch(data) : E_FAIL; }
+HRESULT XMLMimeFilterPP::ReportProgress(ULONG status, LPCSTR_UTF8 text) {
+    return m_sink ? m_sink->ReportProgress(status, text) : E_FAIL;
+}
+HRESULT XMLMimeFilterPP::ReportData(DWORD bscf, ULONG progress, ULONG progressMax) {
+    return m_sink ? m_sink->ReportData(bscf, progress, progressMax) : E_FAIL;
+}
+HRESULT XMLMimeFilterPP::ReportResult(HRESULT result, DWORD error, LPCSTR_UTF8 text) {
+    return m_sink ? m_sink->ReportResult(result, error, text) : E_FAIL;
+}
+
+}  // namespace txtfilter
