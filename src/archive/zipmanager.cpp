@@ -1,0 +1,383 @@
+#include "archive/zipmanager.h"
+
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <numeric>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include "app/extensionlists.h"
+#include "app/parablock.h"
+#include "archive/archiveprompt.h"
+#include "archive/passwordtable.h"
+
+namespace {
+
+bool CollationIsBytewise()
+{
+    const char* name = std::setlocale(LC_COLLATE, nullptr);
+    return !name || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0;
+}
+
+// The locale's collation key of a name; comparing keys bytewise gives the
+// same order as strcoll, at a fraction of the cost for large lists.
+std::string CollationKey(const std::string& name)
+{
+    size_t need = std::strxfrm(nullptr, name.c_str(), 0);
+    std::string key(need + 1, '\0');
+    std::strxfrm(key.data(), name.c_str(), key.size());
+    key.resize(need);
+    return key;
+}
+
+struct FileIdentity {
+    uint64_t size, inode, device;
+    int64_t mtimeNs, ctimeNs;
+};
+
+FileIdentity IdentityOf(const struct stat& st)
+{
+    return {static_cast<uint64_t>(st.st_size), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_dev),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
+}  // namespace
+
+CZipManager::CZipManager() = default;
+
+CZipManager::~CZipManager()
+{
+    CloseHandle();
+}
+
+bool CZipManager::IsDirectoryName(const std::string& name)
+{
+    return !name.empty() && (name.back() == '/' || name.back() == '\\');
+}
+
+bool CZipManager::IsViewableName(const std::string& name)
+{
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    const char* ext = name.c_str() + dot + 1;
+    for (const std::string& e : DocumentExtensions()) {
+        if (::strcasecmp(ext, e.c_str()) == 0)
+            return true;
+    }
+    return false;
+}
+
+int CZipManager::Depth(const std::string& name)
+{
+    return static_cast<int>(std::count_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; }));
+}
+
+void CZipManager::StoreCurrentPath(const std::string& path)
+{
+    MainParaBlock().SetString(PARA_STR_CURRENT_PATH, path, true);
+}
+
+void CZipManager::Open(const std::string& path)
+{
+    Close();
+    if (path.empty())
+        return;
+    // Always read the directory afresh: the file may have changed since an
+    // earlier extraction kept it open.
+    CloseHandle();
+    std::vector<std::string> listed;
+    int total = 0;
+    if (EnsureOpen(path)) {
+        zip_int64_t count = zip_get_num_entries(m_zip, 0);
+        for (zip_int64_t i = 0; i < count; ++i) {
+            const char* raw = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+            if (!raw)
+                continue;
+            std::string name(raw);
+            if (IsDirectoryName(name))
+                continue;
+            ++total;
+            if (IsViewableName(name))
+                listed.push_back(std::move(name));
+        }
+    }
+    StoreCurrentPath(path);
+    SetListing(std::move(listed), total);
+    if (m_listedCount != 0) {
+        Sort();
+        m_current = 0;
+    } else {
+        Close();
+    }
+}
+
+void CZipManager::SetListing(std::vector<std::string> entries, int totalCount)
+{
+    m_entries = std::move(entries);
+    m_listedCount = static_cast<int>(m_entries.size());
+    m_totalCount = totalCount;
+    m_current = -1;
+}
+
+void CZipManager::ReleaseList()
+{
+    m_entries.clear();
+    m_entries.shrink_to_fit();
+    m_listedCount = 0;
+    m_totalCount = 0;
+    m_current = -1;
+}
+
+void CZipManager::Close()
+{
+    ReleaseList();
+    MainParaBlock().SetString(PARA_STR_CUR_PATH_IN_ZIP, std::string(), true);
+}
+
+std::string CZipManager::SelectFirst(int* position)
+{
+    std::string name;
+    if (m_current >= 0 && m_current < static_cast<int>(m_entries.size()))
+        name = m_entries[m_current];
+    MainParaBlock().SetString(PARA_STR_CUR_PATH_IN_ZIP, name, true);
+    if (position)
+        *position = name.empty() ? m_listedCount : m_current + 1;
+    return name;
+}
+
+void CZipManager::Sort()
+{
+    const size_t n = m_entries.size();
+    std::vector<int> depth(n);
+    std::vector<std::string> keys;
+    const bool bytewise = CollationIsBytewise();
+    if (!bytewise)
+        keys.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        depth[i] = m_sortMode == 1 ? Depth(m_entries[i]) : 0;
+        if (!bytewise)
+            keys.push_back(CollationKey(m_entries[i]));
+    }
+    const std::vector<std::string>& order = bytewise ? m_entries : keys;
+    std::vector<size_t> index(n);
+    std::iota(index.begin(), index.end(), 0);
+    std::sort(index.begin(), index.end(), [&](size_t a, size_t b) {
+        if (depth[a] != depth[b])
+            return depth[a] < depth[b];
+        int c = order[a].compare(order[b]);
+        if (c != 0)
+            return c < 0;
+        // Names the collation calls equal still get a fixed order.
+        return m_entries[a] < m_entries[b];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(n);
+    for (size_t i : index)
+        sorted.push_back(std::move(m_entries[i]));
+    m_entries = std::move(sorted);
+    if (m_current >= static_cast<int>(n))
+        m_current = -1;
+}
+
+void CZipManager::CloseHandle()
+{
+    if (m_zip) {
+        zip_discard(m_zip);
+        m_zip = nullptr;
+    }
+    m_openPath.clear();
+    m_nameIndex.clear();
+}
+
+bool CZipManager::EnsureOpen(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        CloseHandle();
+        return false;
+    }
+    FileIdentity now = IdentityOf(st);
+    if (m_zip && path == m_openPath && now.size == m_fileSize && now.inode == m_fileInode &&
+        now.device == m_fileDevice && now.mtimeNs == m_fileMtimeNs && now.ctimeNs == m_fileCtimeNs)
+        return true;
+
+    CloseHandle();
+    // Opening the descriptor first and taking the identity from it ties the
+    // identity to exactly the file that libzip reads.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    int error = 0;
+    zip_t* archive = zip_fdopen(fd, ZIP_RDONLY, &error);
+    if (!archive) {
+        ::close(fd);
+        return false;
+    }
+    now = IdentityOf(st);
+    m_zip = archive;
+    m_openPath = path;
+    m_fileSize = now.size;
+    m_fileInode = now.inode;
+    m_fileDevice = now.device;
+    m_fileMtimeNs = now.mtimeNs;
+    m_fileCtimeNs = now.ctimeNs;
+
+    zip_int64_t count = zip_get_num_entries(m_zip, 0);
+    m_nameIndex.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* raw = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        if (raw)
+            m_nameIndex.emplace(raw, static_cast<uint64_t>(i));
+    }
+    return true;
+}
+
+char* CZipManager::Extract(const std::string& entryName, size_t* outSize)
+{
+    if (outSize)
+        *outSize = 0;
+    if (entryName.empty())
+        return nullptr;
+    std::string path = MainParaBlock().GetString(PARA_STR_CURRENT_PATH);
+    if (path.empty() || !EnsureOpen(path))
+        return nullptr;
+    // Names are matched exactly, byte for byte; an entry stored with a
+    // leading backslash is found without it too.
+    for (const std::string& name : {entryName, "\\" + entryName}) {
+        auto it = m_nameIndex.find(name);
+        if (it == m_nameIndex.end())
+            continue;
+        if (char* buffer = ExtractIndex(it->second, outSize))
+            return buffer;
+    }
+    return nullptr;
+}
+
+char* CZipManager::ExtractIndex(uint64_t index, size_t* outSize)
+{
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(m_zip, index, ZIP_FL_ENC_RAW, &st) != 0)
+        return nullptr;
+    if ((st.valid & ZIP_STAT_NAME) && IsDirectoryName(st.name))
+        return nullptr;
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxEntrySize)
+        return nullptr;
+    const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+
+    char* buffer = nullptr;
+    size_t size = 0;
+    auto attempt = [&](const std::string& password) { return ReadEntry(index, password, &buffer, &size); };
+    if (encrypted) {
+        if (!TryPasswords(attempt))
+            return nullptr;
+    } else {
+        attempt(std::string());
+    }
+    if (buffer && outSize)
+        *outSize = size;
+    return buffer;
+}
+
+CZipManager::PasswordAttempt CZipManager::ReadEntry(uint64_t index, const std::string& password, char** out,
+                                                    size_t* outSize)
+{
+    *out = nullptr;
+    *outSize = 0;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(m_zip, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || st.size > kMaxEntrySize)
+        return PasswordAttempt::Finished;
+    const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    const bool aes = encrypted && st.encryption_method != ZIP_EM_TRAD_PKWARE;
+
+    zip_file_t* file = encrypted ? zip_fopen_index_encrypted(m_zip, index, 0, password.c_str())
+                                  : zip_fopen_index(m_zip, index, 0);
+    if (!file) {
+        int code = zip_error_code_zip(zip_get_error(m_zip));
+        zip_error_clear(m_zip);
+        if (encrypted && (code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_NOPASSWD))
+            return PasswordAttempt::WrongPassword;
+        return PasswordAttempt::Finished;
+    }
+
+    const size_t size = static_cast<size_t>(st.size);
+    char* buffer = static_cast<char*>(std::malloc(size ? size : 1));
+    if (!buffer) {
+        zip_fclose(file);
+        return PasswordAttempt::Finished;
+    }
+    size_t got = 0;
+    bool failed = false;
+    while (got < size) {
+        zip_int64_t n = zip_fread(file, buffer + got, size - got);
+        if (n <= 0) {
+            failed = true;
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    if (!failed) {
+        // The data must end where the directory says it does.
+        char extra;
+        if (zip_fread(file, &extra, 1) != 0)
+            failed = true;
+    }
+    int code = failed ? zip_error_code_zip(zip_file_get_error(file)) : ZIP_ER_OK;
+    zip_fclose(file);
+
+    if (failed && aes && got == size && code == ZIP_ER_CRC && (st.valid & ZIP_STAT_CRC) && st.crc == 0) {
+        // AES entries of the AE-2 kind store no CRC; this libzip checks one
+        // anyway and reports a mismatch after delivering all the data.
+        failed = false;
+    }
+    if (failed) {
+        std::free(buffer);
+        // Traditional encryption checks a password against one byte only, so
+        // a wrong one often passes the open and surfaces as bad data.
+        if (encrypted && (code == ZIP_ER_ZLIB || code == ZIP_ER_CRC || code == ZIP_ER_WRONGPASSWD))
+            return PasswordAttempt::WrongPassword;
+        return PasswordAttempt::Finished;
+    }
+    *out = buffer;
+    *outSize = size;
+    return PasswordAttempt::Finished;
+}
+
+bool CZipManager::TryPasswords(const std::function<PasswordAttempt(const std::string&)>& attempt)
+{
+    if (attempt(ThePasswordTable().CurrentPassword()) == PasswordAttempt::Finished)
+        return true;
+    return RunPasswordCycle(attempt);
+}
+
+bool CZipManager::RunPasswordCycle(const std::function<PasswordAttempt(const std::string&)>& attempt)
+{
+    CPasswordTable& table = ThePasswordTable();
+    table.CurrentPassword();  // brings an index left beyond a shrunk table back to 0
+    int start = table.CurrentIndex();
+    for (;;) {
+        // A table that shrank meanwhile must not leave the start out of reach.
+        if (start >= table.Size())
+            start = 0;
+        int index = table.Advance();
+        if (index == start) {
+            IArchivePrompt* prompt = ArchivePrompt();
+            if (!prompt || prompt->AskPassword(0) != kArchivePromptOk)
+                return false;
+        }
+        if (attempt(table.CurrentPassword()) == PasswordAttempt::Finished)
+            return true;
+    }
+}

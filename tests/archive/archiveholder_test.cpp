@@ -1,0 +1,199 @@
+// The archive holder: opening, listing, extraction by request path, threads.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <clocale>
+#include <cstdlib>
+#include <thread>
+
+#include "app/parablock.h"
+#include "archive/archiveholder.h"
+#include "archive/archiveprompt.h"
+#include "ziptestutil.h"
+
+using namespace ziptest;
+
+namespace {
+
+class ArchiveHolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetArchiveState(m_dir);
+        SetArchiveCountIndicator([this](const std::string& text) { m_counts.push_back(text); });
+        m_book = m_dir.File("novel.zip");
+        ASSERT_TRUE(WriteZip(m_book, {{"a.htm", "A"}, {"novel.htm", "N"}, {"b/c.htm", "C"}, {"pic.gif", "G"},
+                                      {"b/", ""}, {"z z.txt", "Z"}}));
+    }
+    void TearDown() override { SetArchiveCountIndicator({}); }
+    static std::string CurPathInZip() { return MainParaBlock().GetString(PARA_STR_CUR_PATH_IN_ZIP); }
+
+    TempDir m_dir;
+    std::string m_book;
+    std::vector<std::string> m_counts;
+};
+
+// A stand-in for the RAR reader, registered through the factory.
+class FakeRarManager : public CZipManager {
+public:
+    void Open(const std::string& path) override
+    {
+        Close();
+        StoreCurrentPath(path);
+        SetListing({"x\\y.htm", "index.htm"}, 3);
+        Sort();
+        m_current = 0;
+    }
+    char* Extract(const std::string& name, size_t* size) override
+    {
+        char* b = static_cast<char*>(std::malloc(name.size()));
+        std::copy(name.begin(), name.end(), b);
+        *size = name.size();
+        return b;
+    }
+};
+
+std::string ExtractPath(CArchiveHolder& h, const std::string& request)
+{
+    size_t size = 0;
+    char* buffer = h.ExtractByPath(request, &size);
+    return Take(buffer, size);
+}
+
+}  // namespace
+
+TEST_F(ArchiveHolderTest, OpenShowsCountsAndStoresTheFirstPage)
+{
+    CArchiveHolder holder;
+    EXPECT_TRUE(holder.OpenArchive(m_book));
+    EXPECT_EQ(m_counts, (std::vector<std::string>{"4/5"}));
+    EXPECT_EQ(CurPathInZip(), "novel.htm");
+    EXPECT_EQ(MainParaBlock().GetString(PARA_STR_CURRENT_PATH), m_book);
+    EXPECT_EQ(holder.ArchivePath(), m_book);
+
+    EXPECT_EQ(ExtractPath(holder, "b/c.htm"), "C");
+    EXPECT_EQ(ExtractPath(holder, "z%20z.txt"), "Z");
+    EXPECT_EQ(ExtractPath(holder, "pic.gif?v=2"), "G");
+    EXPECT_EQ(ExtractPath(holder, "missing.htm"), "<none>");
+
+    holder.CloseArchive();
+    EXPECT_EQ(holder.ArchivePath(), "");
+    EXPECT_EQ(ExtractPath(holder, "a.htm"), "<none>");
+}
+
+TEST_F(ArchiveHolderTest, NonArchivesAndEmptyArchives)
+{
+    CArchiveHolder holder;
+    MainParaBlock().SetString(PARA_STR_CUR_PATH_IN_ZIP, "old.htm", false);
+    WriteFile(m_dir.File("page.htm"), "PK\x03\x04");
+    EXPECT_FALSE(holder.OpenArchive(m_dir.File("page.htm")));
+    EXPECT_EQ(CurPathInZip(), "");
+    EXPECT_EQ(holder.ArchivePath(), "");
+    EXPECT_FALSE(holder.OpenArchive(""));
+
+    std::string pictures = m_dir.File("pictures.zip");
+    ASSERT_TRUE(WriteZip(pictures, {{"a.gif", "G"}}));
+    EXPECT_FALSE(holder.OpenArchive(pictures));
+    EXPECT_TRUE(m_counts.empty());
+    EXPECT_EQ(CurPathInZip(), "");
+    // The manager stays for extraction even though nothing is listed.
+    EXPECT_EQ(ExtractPath(holder, "a.gif"), "G");
+
+    // A RAR file without a RAR reader registered is not opened.
+    WriteFile(m_dir.File("x.rar"), "Rar!\x1a\x07\x00");
+    EXPECT_FALSE(holder.OpenArchive(m_dir.File("x.rar")));
+    EXPECT_EQ(ExtractPath(holder, "a.gif"), "<none>");
+}
+
+TEST_F(ArchiveHolderTest, ListingUsesPlainOrderAndLeavesTheGlobalHolderAlone)
+{
+    ASSERT_TRUE(TheArchiveHolder().OpenArchive(m_book));
+    std::vector<std::string> listBox = {"stale"};
+    {
+        CArchiveHolder local;
+        local.ListArchive(m_book, listBox);
+    }
+    EXPECT_EQ(listBox, (std::vector<std::string>{"a.htm", "b/c.htm", "novel.htm", "z z.txt"}));
+    EXPECT_EQ(CurPathInZip(), "");
+    EXPECT_EQ(TheArchiveHolder().ArchivePath(), m_book);
+    EXPECT_EQ(ExtractPath(TheArchiveHolder(), "a.htm"), "A");
+
+    CArchiveHolder local;
+    local.ListArchive(m_dir.File("missing.zip"), listBox);
+    EXPECT_TRUE(listBox.empty());
+    TheArchiveHolder().CloseArchive();
+}
+
+TEST_F(ArchiveHolderTest, RegisteredRarReaderIsUsedForRarFiles)
+{
+    RegisterRarManagerFactory([] { return std::make_unique<FakeRarManager>(); });
+    WriteFile(m_dir.File("set.rar"), "Rar!\x1a\x07\x00");
+    WriteFile(m_dir.File("disguised.zip"), "Rar!\x1a\x07\x00");
+    CArchiveHolder holder;
+    for (const char* name : {"set.rar", "disguised.zip"}) {
+        m_counts.clear();
+        EXPECT_TRUE(holder.OpenArchive(m_dir.File(name)));
+        EXPECT_EQ(m_counts, (std::vector<std::string>{"2/3"}));
+        EXPECT_EQ(CurPathInZip(), "index.htm");
+        EXPECT_EQ(ExtractPath(holder, "x/y.htm"), "x/y.htm");
+    }
+    RegisterRarManagerFactory({});
+    EXPECT_FALSE(holder.OpenArchive(m_dir.File("set.rar")));
+}
+
+TEST_F(ArchiveHolderTest, Utf8RequestFindsTheEntryInTheLocaleCodeSet)
+{
+    // Build a GBK locale of our own, as the target systems use one.
+    TempDir locales;
+    if (!ziptest::Run("localedef -i zh_CN -f GBK " + locales.File("zh_CN.GBK") + " >/dev/null 2>&1"))
+        GTEST_SKIP() << "cannot build a GBK locale";
+    std::string savedPath = std::getenv("LOCPATH") ? std::getenv("LOCPATH") : "";
+    ::setenv("LOCPATH", locales.Path().c_str(), 1);
+    std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    if (!std::setlocale(LC_CTYPE, "zh_CN.GBK")) {
+        ::unsetenv("LOCPATH");
+        GTEST_SKIP() << "GBK locale not loadable";
+    }
+    const std::string gbk = "\xD6\xD0\xCE\xC4/\xB5\xDA\xD2\xBB\xD5\xC2.htm";  // 中文/第一章.htm
+    std::string path = m_dir.File("gbk.zip");
+    ASSERT_TRUE(WriteZip(path, {{gbk, "chapter one"}}));
+    CArchiveHolder holder;
+    holder.OpenArchive(path);
+    EXPECT_EQ(CurPathInZip(), gbk);
+    std::string got = ExtractPath(holder, "%E4%B8%AD%E6%96%87/%E7%AC%AC%E4%B8%80%E7%AB%A0.htm");
+    std::setlocale(LC_CTYPE, saved.c_str());
+    if (savedPath.empty())
+        ::unsetenv("LOCPATH");
+    else
+        ::setenv("LOCPATH", savedPath.c_str(), 1);
+    EXPECT_EQ(got, "chapter one");
+}
+
+TEST_F(ArchiveHolderTest, ThreadsExtractWhileTheArchiveIsReopened)
+{
+    std::string second = m_dir.File("second.zip");
+    ASSERT_TRUE(WriteZip(second, {{"a.htm", "A"}, {"index.htm", "I"}}));
+    CArchiveHolder& holder = TheArchiveHolder();
+    ASSERT_TRUE(holder.OpenArchive(m_book));
+    std::atomic<int> good{0}, bad{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.emplace_back([&] {
+            for (int i = 0; i < 200; ++i) {
+                std::string got = ExtractPath(holder, "a.htm");
+                (got == "A" ? good : bad)++;
+            }
+        });
+    }
+    for (int i = 0; i < 20; ++i) {
+        holder.OpenArchive(i % 2 ? m_book : second);
+        std::vector<std::string> list;
+        CArchiveHolder().ListArchive(second, list);
+    }
+    for (std::thread& t : readers)
+        t.join();
+    EXPECT_EQ(good + bad, 800);
+    EXPECT_EQ(bad, 0);  // a.htm is "A" in both archives
+    holder.CloseArchive();
+}

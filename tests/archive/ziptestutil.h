@@ -1,0 +1,45 @@
+#pragma once
+// Helpers for the archive tests: a temporary folder and archives written with libzip.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ziptest {
+
+// A fresh folder under /tmp, removed with everything in it on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+struct Entry {
+    std::string name;  // stored byte for byte
+    std::string data;  // a name ending in '/' is a directory and has none
+};
+
+// Writes a ZIP archive (deflated entries unless `store`); false on failure.
+bool WriteZip(const std::string& path, const std::vector<Entry>& entries, bool store = false);
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+// Runs a shell command; true when it exits with 0.
+bool Run(const std::string& command);
+
+// Binds the main settings block to a fresh INI file in `dir` and clears the
+// password table, the home names and the prompt, so that tests start alike.
+void ResetArchiveState(const TempDir& dir);
+
+// The bytes of a malloc'ed extraction result, freed here; "<none>" for nullptr.
+std::string Take(char* buffer, size_t size);
+
+}  // namespace ziptest
