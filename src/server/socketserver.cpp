@@ -3,6 +3,7 @@
 #include "server/serverlog.h"
 
 #include <arpa/inet.h>
+#include <malloc.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -481,13 +482,19 @@ void* CSocketServer::HelperThread(void* arg)
 void CSocketServer::HelperLoop(LaunchSignal* launch)
 {
     launch->Signal(true);
-    while (!ShutdownRequested(100))
-        ReapFinished(1000);
+    while (!ShutdownRequested(100)) {
+        // Once the last connection of a busy spell is gone, hand the memory
+        // its responses used back to the system: without this the allocator
+        // keeps each thread arena's high-water mark for the rest of the run.
+        if (ReapFinished(1000) > 0 && ClientCount() == 0)
+            malloc_trim(0);
+    }
 }
 
-void CSocketServer::ReapFinished(int waitMs)
+size_t CSocketServer::ReapFinished(int waitMs)
 {
     std::lock_guard<std::mutex> guard(m_finishedLock);
+    const size_t reaped = m_finished.size();
     for (const pthread_t thread : m_finished) {
         const timespec deadline = DeadlineAfterMs(waitMs);
         if (pthread_timedjoin_np(thread, nullptr, &deadline) != 0) {
@@ -497,6 +504,7 @@ void CSocketServer::ReapFinished(int waitMs)
         }
     }
     m_finished.clear();
+    return reaped;
 }
 
 } // namespace server

@@ -84,7 +84,8 @@ private:
     void ServeConnection(ClientStart* start);
     void RemoveClient(int socket, ClientStart* start);
     bool ShutdownRequested(int waitMs) const;
-    void ReapFinished(int waitMs);
+    // Joins every finished thread; returns how many there were.
+    size_t ReapFinished(int waitMs);
 
     mutable std::mutex m_controlLock; // serialises Run and Shutdown
     std::atomic<bool> m_running{false};
