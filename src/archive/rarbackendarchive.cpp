@@ -76,11 +76,11 @@ std::string CRarBackendArchive::DisplayName(const RarFilePart& part)
     std::string name;
     if (!part.utf8Name.empty())
         name = platform::Utf8ToAnsi(part.utf8Name);
-    else if (IsValidUtf8(part.rawName))
+    else if (part.unixHost && IsValidUtf8(part.rawName))
         name = platform::Utf8ToAnsi(part.rawName);
     else
-        // Names without a Unicode form carry the creator's code page: GBK on
-        // the systems these archives come from.
+        // Names without a Unicode form written on Windows carry the writer's
+        // code page: GBK on the systems these archives come from.
         name = platform::ConvertCodeSet(part.rawName, "GBK", platform::AnsiCodeSet().c_str());
     for (char& c : name)
         if (c == '/')

@@ -137,15 +137,14 @@ bool CRarDataReader::ReadWithUnarr(const std::vector<RarLoadedVolume>& volumes, 
         if (offset > target)
             break;
         // In a solid archive every file builds on the ones before it, so the
-        // earlier files are unpacked (and dropped) on the way.
+        // earlier files are unpacked (and dropped) on the way. A damaged one
+        // need not spoil the wanted file: that one's own check decides.
         bool drained = true;
         for (size_t left = size; left > 0 && drained;) {
             size_t n = left < kBlock ? left : kBlock;
             drained = ar_entry_uncompress(ar, scratch.data(), n);
             left -= n;
         }
-        if (!drained)
-            break;
     }
     ar_close_archive(ar);
     ar_close(stream);

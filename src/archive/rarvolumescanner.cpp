@@ -279,6 +279,7 @@ void CRarVolumeScanner::ScanRar4(const IRarByteSource& source, RarVolumeInfo& in
             part.unpSize = (unpHigh << 32) | Le32(h + 11);
             part.crc = Le32(h + 16);
             part.hasCrc = true;
+            part.unixHost = h[15] == 3;
             part.unpVer = h[24];
             part.method = h[25];
             size_t nameSize = Le16(h + 26);

@@ -19,6 +19,7 @@ public:
 struct RarFilePart {
     std::string rawName;        // the name bytes as stored (RAR 4 non-Unicode names)
     std::string utf8Name;       // the name in UTF-8 when the archive gives one (RAR 5, RAR 4 Unicode)
+    bool unixHost = false;      // RAR 4: written on Unix, so a plain name is in the writer's locale
     unsigned flags = 0;         // RarHeaderFlags of rarlibrary.h
     uint64_t packSize = 0;      // packed bytes of this part
     uint64_t unpSize = 0;       // unpacked size of the whole file

@@ -383,6 +383,14 @@ def main():
     write(folder, "enc5.rar", rar5_archive(enc5))
     write(folder, "enchead5.rar", rar5_encrypted_headers())
 
+    # Names that would climb out of a folder when unpacked.
+    unsafe = [Rar4Entry("..\\..\\evil.htm", page("E", "up")),
+              Rar4Entry("\\rooted.htm", page("R", "absolute")),
+              Rar4Entry("C:\\drive.htm", page("D", "drive")),
+              Rar4Entry("a\\..\\..\\b.htm", page("B", "inner")),
+              Rar4Entry("safe..name.htm", page("S", "dots inside a name"))]
+    write(folder, "unsafe.rar", rar4_archive(unsafe))
+
 
 if __name__ == "__main__":
     main()
