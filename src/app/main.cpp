@@ -1,0 +1,18 @@
+// The reader's entry point: schemes registered before the application object,
+// then start-up, the event loop and shutdown.
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "app/pagoraapp.h"
+#include "view/browsercontrol.h"
+
+int main(int argc, char** argv) {
+    // As root the engine's sandbox cannot start; the reader runs without it then.
+    if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    CBrowserControl::RegisterSchemes();
+    CPagoraApp app(argc, argv);
+    if (!app.InitInstance()) return app.ExitInstance(1);
+    int code = app.exec();
+    return app.ExitInstance(code);
+}

@@ -1,0 +1,89 @@
+#include "app/pagoraapp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QTextStream>
+#include <QTimer>
+
+#include "app/parablock.h"
+#include "app/scriptdriver.h"
+#include "app/sidefiles.h"
+#include "app/startupcore.h"
+#include "app/textfiltermodule.h"
+#include "archive/homenames.h"
+#include "frame/mainframe.h"
+#include "view/browsercontrol.h"
+#include "view/messagebox.h"
+#include "view/pagoraview.h"
+#include "view/textschemehandler.h"
+
+CPagoraApp::CPagoraApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Pagora"));
+    setQuitOnLastWindowClosed(true);
+    ParseOptions();
+}
+
+CPagoraApp::~CPagoraApp() = default;
+
+void CPagoraApp::ParseOptions() {
+    QStringList args = arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 < args.size()) *out = args[++i].toStdString();
+        };
+        if (a == "--screenshot") value(&m_screenshot);
+        else if (a == "--script") value(&m_script);
+        else if (a == "--no-message-boxes") readerbox::SetPrintInsteadOfBoxes(true);
+        else if (a == "--text-viewer") {
+            std::string viewer;
+            value(&viewer);
+            CPagoraView::SetTextViewer(viewer);
+        } else m_documentArgs.push_back(a.toStdString());
+    }
+}
+
+bool CPagoraApp::InitInstance() {
+    StartupHooks hooks;
+    hooks.loadPasswords = [] { LoadArchiveTables(); };
+    hooks.loadTextFilterModule = [] { LoadTextFilterModule(); };
+    hooks.registerTextFilter = [] { RegisterTextFilter(); };
+    hooks.createWindows = [this] {
+        m_frame = std::make_unique<CMainFrame>();
+        m_frame->RestorePlacement();
+        m_frame->show();
+        m_frame->View()->InitialUpdate();
+        QStringList commands;
+        if (!m_script.empty()) {
+            QFile file(QString::fromStdString(m_script));
+            if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+                QTextStream in(&file);
+                while (!in.atEnd()) commands << in.readLine();
+            }
+        }
+        if (!m_screenshot.empty()) commands << "screenshot " + QString::fromStdString(m_screenshot) << "close";
+        if (!commands.isEmpty()) {
+            m_driver = std::make_unique<CScriptDriver>(m_frame.get(), commands);
+            m_driver->Arm();
+        }
+    };
+    hooks.openPosition = [this](CParaBlock& block) { m_frame->View()->OpenPosition(block); };
+    hooks.waitForBrowser = [this] { m_frame->View()->Browser()->WaitComplete(5000); };
+    ParsedCommandLine cmd = ParseCommandLine(m_documentArgs, QDir::currentPath().toStdString());
+    return RunStartup(hooks, cmd);
+}
+
+int CPagoraApp::ExitInstance(int code) {
+    m_driver.reset();
+    m_frame.reset();
+    ShutdownHooks hooks;
+    hooks.removeTextFilter = [] {
+        // Conversions still streaming use the filter; they end with their pages.
+        CTextSchemeHandler::WaitForWorkers(3000);
+        RemoveTextFilter(false);
+    };
+    hooks.freeTextFilterModule = [] { FreeTextFilterModule(); };
+    RunShutdown(hooks);
+    return code;
+}

@@ -1,0 +1,110 @@
+#include "app/scriptdriver.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app/parablock.h"
+#include "frame/mainframe.h"
+#include "frame/progressstatusbar.h"
+#include "server/pageserver.h"
+#include "view/browsercontrol.h"
+#include "view/pagoraview.h"
+
+CScriptDriver::CScriptDriver(CMainFrame* frame, QStringList commands, QObject* parent)
+    : QObject(parent), m_frame(frame), m_commands(std::move(commands)) {
+    connect(m_frame->View(), &CPagoraView::DocumentCompleted, this, [this](const QString& address, bool) {
+        ++m_completions;
+        if (m_armed && !m_started && address != QLatin1String("about:blank")) {
+            m_started = true;
+            // Let the page paint before the first command looks at it.
+            QTimer::singleShot(300, this, &CScriptDriver::RunNext);
+        }
+    });
+}
+
+void CScriptDriver::Arm() { m_armed = true; }
+
+void CScriptDriver::Print(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+bool CScriptDriver::WaitForNextPage(int timeoutMs) {
+    int before = m_completions;
+    QElapsedTimer timer;
+    timer.start();
+    while (m_completions == before && timer.elapsed() < timeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    // A moment for the renderer to settle (scroll positions, pictures).
+    QEventLoop loop;
+    QTimer::singleShot(200, &loop, &QEventLoop::quit);
+    loop.exec();
+    return m_completions != before;
+}
+
+void CScriptDriver::RunNext() {
+    CPagoraView* view = m_frame->View();
+    CBrowserControl* browser = view->Browser();
+    while (m_next < m_commands.size()) {
+        QString line = m_commands[m_next++].trimmed();
+        if (line.isEmpty() || line.startsWith('#')) continue;
+        QString verb = line.section(' ', 0, 0);
+        QString rest = line.section(' ', 1);
+        if (verb == "wait") {
+            browser->WaitComplete(60000);
+        } else if (verb == "eval") {
+            Print("EVAL: " + browser->EvaluateText(rest.toStdString()).value_or("<no answer>"));
+        } else if (verb == "location") {
+            Print("LOCATION: " + view->Location());
+        } else if (verb == "title") {
+            Print("TITLE: " + m_frame->windowTitle().toStdString());
+        } else if (verb == "scroll") {
+            auto offsets = browser->ReadScrollOffsets();
+            Print("SCROLL: " + (offsets ? std::to_string(offsets->first) + "," + std::to_string(offsets->second)
+                                        : std::string("<no answer>")));
+        } else if (verb == "scrollto") {
+            view->ScrollTo(rest.section(' ', 0, 0).toInt(), rest.section(' ', 1, 1).toInt());
+            QEventLoop loop;
+            QTimer::singleShot(200, &loop, &QEventLoop::quit);
+            loop.exec();
+        } else if (verb == "click") {
+            browser->EvaluateText("document.getElementById('" + rest.toStdString() + "').click(); 'ok'");
+            if (!WaitForNextPage(30000)) Print("TIMEOUT: click " + rest.toStdString());
+        } else if (verb == "open" || verb == "navigate") {
+            if (verb == "open") view->OpenFile(rest.toStdString());
+            else view->NavigateTo(rest.toStdString());
+            if (!WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
+        } else if (verb == "command") {
+            if (QAction* a = m_frame->Action(rest.toInt())) a->trigger();
+            else Print("NO COMMAND: " + rest.toStdString());
+        } else if (verb == "server") {
+            Print(std::string("SERVER: ") + (server::ThePageServer().IsRunning() ? "running" : "stopped"));
+        } else if (verb == "pane") {
+            Print("PANE: " + m_frame->StatusBar()->PaneText(rest.toInt()).toStdString());
+        } else if (verb == "setting") {
+            Print("SETTING: " + std::to_string(MainParaBlock().GetValue(rest.toInt())));
+        } else if (verb == "string") {
+            Print("STRING: " + MainParaBlock().GetString(rest.toInt()));
+        } else if (verb == "sleep") {
+            QEventLoop loop;
+            QTimer::singleShot(rest.toInt(), &loop, &QEventLoop::quit);
+            loop.exec();
+        } else if (verb == "screenshot") {
+            m_frame->grab().save(rest);
+            Print("SCREENSHOT: " + rest.toStdString());
+        } else if (verb == "close") {
+            m_frame->close();
+            QApplication::quit();
+            return;
+        } else {
+            Print("UNKNOWN: " + line.toStdString());
+        }
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+// CScriptDriver: runs a small script of commands against the running reader
+// once its first page has loaded, printing what it reads back from the page;
+// used by the GUI tests, the screenshot option and the start-up benchmark.
+#include <QObject>
+#include <QStringList>
+
+#include <string>
+
+class CMainFrame;
+
+class CScriptDriver : public QObject {
+    Q_OBJECT
+public:
+    // Commands, one a line:
+    //   wait                  until the current page is complete
+    //   eval <script>         prints "EVAL: <result>"
+    //   location              prints "LOCATION: <address>"
+    //   title                 prints "TITLE: <window title>"
+    //   scroll                prints "SCROLL: x,y" (read through the page)
+    //   scrollto <x> <y>
+    //   click <element id>    clicks an element and waits for the next page
+    //   open <path>           OpenFile and wait for the page
+    //   navigate <address>    NavigateTo and wait for the page
+    //   command <id>          runs a menu command
+    //   server                prints "SERVER: running" or "SERVER: stopped"
+    //   pane <id>             prints "PANE: <text>"
+    //   setting <key index>   prints "SETTING: <value>"
+    //   string <key index>    prints "STRING: <value>"
+    //   sleep <ms>
+    //   screenshot <file>     saves the window, prints "SCREENSHOT: <file>"
+    //   close                 closes the main window (saving the position) and quits
+    CScriptDriver(CMainFrame* frame, QStringList commands, QObject* parent = nullptr);
+    // Starts once the first page (not "about:blank") has completed.
+    void Arm();
+
+private:
+    void RunNext();
+    bool WaitForNextPage(int timeoutMs);
+    void Print(const std::string& line);
+
+    CMainFrame* m_frame;
+    QStringList m_commands;
+    int m_next = 0;
+    bool m_armed = false;
+    bool m_started = false;
+    int m_completions = 0;
+};

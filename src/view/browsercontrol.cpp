@@ -1,0 +1,355 @@
+#include "view/browsercontrol.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineView>
+
+#include "platform/registrystore.h"
+#include "view/browserpage.h"
+#include "view/downloadflags.h"
+#include "view/downloadinterceptor.h"
+#include "view/resschemehandler.h"
+#include "view/textroute.h"
+#include "view/textschemehandler.h"
+
+namespace {
+
+CDownloadInterceptor* s_interceptor = nullptr;
+
+// The printer shared by page setup, print and print preview, so that a page
+// setup applies to the next print as it did in the original program.
+QPrinter& SharedPrinter() {
+    static QPrinter printer(QPrinter::HighResolution);
+    return printer;
+}
+
+QString AddressForView(const QUrl& url) {
+    return QString::fromStdString(textroute::ToOriginal(url.toString(QUrl::FullyEncoded).toStdString()));
+}
+
+// Addresses as the reader shows and stores them: escapes decoded where that
+// keeps the address readable and parseable.
+std::string PrettyAddress(const QString& encoded) {
+    return QUrl(encoded).toString(QUrl::PrettyDecoded).toStdString();
+}
+
+}  // namespace
+
+void CBrowserControl::RegisterSchemes() {
+    QWebEngineUrlScheme res("res");
+    res.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    res.setFlags(QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::SecureScheme |
+                 QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(res);
+
+    QWebEngineUrlScheme txt(textroute::kScheme);
+    txt.setSyntax(QWebEngineUrlScheme::Syntax::HostAndPort);
+    txt.setDefaultPort(80);
+    txt.setFlags(QWebEngineUrlScheme::LocalAccessAllowed | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(txt);
+}
+
+QWebEngineProfile* CBrowserControl::Profile() {
+    static QWebEngineProfile* profile = [] {
+        QWebEngineProfile* p = QWebEngineProfile::defaultProfile();
+        p->installUrlSchemeHandler("res", new CResSchemeHandler(p));
+        p->installUrlSchemeHandler(textroute::kScheme, new CTextSchemeHandler(p));
+        s_interceptor = new CDownloadInterceptor(p);
+        p->setUrlRequestInterceptor(s_interceptor);
+        QWebEngineSettings* s = p->settings();
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+        s->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
+        s->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+        return p;
+    }();
+    return profile;
+}
+
+CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_view = new QWebEngineView(this);
+    m_page = new CBrowserPage(Profile(), this);
+    m_view->setPage(m_page);
+    // Dropped files go to the main window, not into the page.
+    m_view->setAcceptDrops(false);
+    layout->addWidget(m_view);
+    setFocusProxy(m_view);
+
+    connect(m_page, &QWebEnginePage::loadStarted, this, &CBrowserControl::OnLoadStarted);
+    connect(m_page, &QWebEnginePage::loadFinished, this, &CBrowserControl::OnLoadFinished);
+    connect(m_page, &QWebEnginePage::loadProgress, this, [this](int p) { Q_EMIT ProgressChange(p, 100); });
+    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString& t) { Q_EMIT TitleChange(t); });
+    connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString& link) {
+        Q_EMIT StatusTextChange(link.isEmpty() ? QString() : AddressForView(QUrl(link)));
+    });
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl&) { UpdateCommandState(); });
+    connect(m_page, &QWebEnginePage::scrollPositionChanged, this, [this](const QPointF& p) { m_scroll = p; });
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] { Q_EMIT WindowClosing(); });
+    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+        std::string address = PrettyAddress(AddressForView(request.requestedUrl()));
+        NewWindowAction action = onNewWindow ? onNewWindow(address, request.isUserInitiated())
+                                             : NewWindowAction::OwnWindow;
+        if (action == NewWindowAction::Cancel) return;
+        if (action == NewWindowAction::OpenHere) {
+            QUrl target = request.requestedUrl();
+            QTimer::singleShot(0, this, [this, target] { m_page->load(target); });
+            return;
+        }
+        // A window of its own: a plain top-level browser that deletes itself.
+        auto* window = new CBrowserControl(nullptr);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->resize(900, 700);
+        connect(window, &CBrowserControl::WindowClosing, window, &QWidget::close);
+        connect(window, &CBrowserControl::TitleChange, window, &QWidget::setWindowTitle);
+        request.openIn(window->m_page);
+        window->show();
+    });
+    connect(m_page, &QWebEnginePage::printRequested, this, [this] { PrintPage(); });
+    SetDownloadFlags(m_downloadFlags);
+}
+
+CBrowserControl::~CBrowserControl() = default;
+
+bool CBrowserControl::BeforeNavigate(const QUrl& url, bool redirect) {
+    if (redirect) return true;
+    const std::string encoded = url.toString(QUrl::FullyEncoded).toStdString();
+    const std::string original = textroute::ToOriginal(encoded);
+    if (onBeforeNavigate && onBeforeNavigate(PrettyAddress(QString::fromStdString(original)))) return false;
+    // Plain text keeps its road through the session's text filter: the
+    // navigation is taken over by the private scheme, whose handler streams
+    // what the filter makes of the document.
+    if (!textroute::IsPrivate(encoded) && CTextSchemeHandler::FilterAvailable()) {
+        std::string priv = textroute::ToPrivate(encoded);
+        if (!priv.empty()) {
+            QUrl target(QString::fromStdString(priv));
+            QTimer::singleShot(0, this, [this, target] { m_page->load(target); });
+            return false;
+        }
+    }
+    return true;
+}
+
+void CBrowserControl::OnLoadStarted() {
+    m_complete = false;
+    Q_EMIT DownloadBegin();
+}
+
+void CBrowserControl::OnLoadFinished(bool ok) {
+    m_complete = true;
+    Q_EMIT ProgressChange(-1, 100);
+    UpdateCommandState();
+    Q_EMIT NavigateComplete(QString::fromStdString(LocationURL()), ok);
+}
+
+void CBrowserControl::UpdateCommandState() {
+    bool back = CanGoBack(), forward = CanGoForward();
+    if (back == m_lastBack && forward == m_lastForward) return;
+    m_lastBack = back;
+    m_lastForward = forward;
+    Q_EMIT CommandStateChange(back, forward);
+}
+
+void CBrowserControl::Navigate(const std::string& address) {
+    QString text = QString::fromStdString(address);
+    QUrl url = text.startsWith('/') ? QUrl::fromLocalFile(text) : QUrl(text, QUrl::TolerantMode);
+    m_complete = false;
+    m_page->load(url);
+}
+
+void CBrowserControl::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
+void CBrowserControl::GoBack() { m_page->triggerAction(QWebEnginePage::Back); }
+void CBrowserControl::GoForward() { m_page->triggerAction(QWebEnginePage::Forward); }
+void CBrowserControl::Refresh() { m_page->triggerAction(QWebEnginePage::ReloadAndBypassCache); }
+void CBrowserControl::GoEngineHome() { Navigate("about:blank"); }
+bool CBrowserControl::CanGoBack() const { return m_page->history()->canGoBack(); }
+bool CBrowserControl::CanGoForward() const { return m_page->history()->canGoForward(); }
+
+std::string CBrowserControl::LocationURL() const {
+    return PrettyAddress(AddressForView(m_page->url()));
+}
+
+std::string CBrowserControl::LocationName() const { return m_page->title().toStdString(); }
+
+bool CBrowserControl::WaitComplete(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!m_complete && timer.elapsed() < timeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return m_complete;
+}
+
+std::optional<std::string> CBrowserControl::EvaluateText(const std::string& script, int timeoutMs) {
+    QEventLoop loop;
+    std::optional<std::string> result;
+    QPointer<CBrowserControl> guard(this);
+    m_page->runJavaScript(QString::fromStdString(script), [&](const QVariant& value) {
+        result = value.isValid() ? value.toString().toStdString() : std::string();
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
+
+std::string CBrowserControl::DocumentHtml(int timeoutMs) {
+    // The live document as the browser has built it, element by element in
+    // document order up to the root element, after the page's scripts ran.
+    static const char* kScript =
+        "(function(){var a=document.all,r=[];for(var i=0;i<a.length;i++){r.push(a[i].outerHTML+'\\r\\n');"
+        "if(a[i].tagName.toUpperCase()=='HTML')break;}return r.join('');})()";
+    return EvaluateText(kScript, timeoutMs).value_or(std::string());
+}
+
+std::string CBrowserControl::BodyText(int timeoutMs) {
+    return EvaluateText("document.body ? document.body.innerText : ''", timeoutMs).value_or(std::string());
+}
+
+std::optional<std::pair<int, int>> CBrowserControl::ReadScrollOffsets(int timeoutMs) {
+    auto text = EvaluateText(
+        "(function(){var e=document.scrollingElement||document.documentElement||document.body;"
+        "return e?Math.round(e.scrollLeft)+','+Math.round(e.scrollTop):'0,0';})()",
+        timeoutMs);
+    if (!text || text->empty()) return std::nullopt;
+    size_t comma = text->find(',');
+    if (comma == std::string::npos) return std::nullopt;
+    return std::make_pair(std::atoi(text->c_str()), std::atoi(text->c_str() + comma + 1));
+}
+
+std::pair<int, int> CBrowserControl::ScrollOffsets() const {
+    return {static_cast<int>(m_scroll.x() + 0.5), static_cast<int>(m_scroll.y() + 0.5)};
+}
+
+void CBrowserControl::ScrollTo(int x, int y) {
+    m_page->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(x).arg(y));
+}
+
+void CBrowserControl::ScrollBy(int dx, int dy) {
+    m_page->runJavaScript(QStringLiteral("window.scrollBy(%1,%2)").arg(dx).arg(dy));
+}
+
+std::string CBrowserControl::UserAgent() const { return m_page->profile()->httpUserAgent().toStdString(); }
+
+void CBrowserControl::WriteDocument(const std::string& html, const std::string& baseAddress) {
+    m_page->setHtml(QString::fromStdString(html), QUrl(QString::fromStdString(baseAddress)));
+}
+
+void CBrowserControl::SetDownloadFlags(uint32_t flags) {
+    m_downloadFlags = flags;
+    QWebEngineSettings* s = m_page->settings();
+    s->setAttribute(QWebEngineSettings::JavascriptEnabled, !(flags & kDlNoScripts));
+    s->setAttribute(QWebEngineSettings::AutoLoadImages, (flags & kDlImages) != 0);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, !(flags & (kDlNoActiveX | kDlNoJava)));
+    s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, !(flags & kDlVideos));
+    if (s_interceptor) s_interceptor->SetFlags(flags);
+}
+
+void CBrowserControl::SetZoomPercent(int percent) {
+    if (percent < 20 || percent > 300) percent = 100;
+    m_view->setZoomFactor(percent / 100.0);
+}
+
+void CBrowserControl::ApplyOptionKeyColours() {
+    // The option key holds "Always Use My Colors" (1: use "Background Color")
+    // and "Background Color" as "r,g,b"; the page background follows them.
+    const std::string key = "HKEY_CURRENT_USER\\Software\\Kestrin's Tools\\Pagora\\IE Options\\Settings";
+    auto& store = platform::RegistryStore::Instance();
+    auto always = store.GetNumber(key, "Always Use My Colors");
+    auto colour = store.GetString(key, "Background Color");
+    static const QString kStyleId = QStringLiteral("pagora-own-bkcolor");
+    QString script =
+        QStringLiteral("(function(){var s=document.getElementById('%1');if(s)s.remove();").arg(kStyleId);
+    if (always && *always == 1 && colour) {
+        int r = 255, g = 255, b = 255;
+        if (std::sscanf(colour->c_str(), "%d,%d,%d", &r, &g, &b) == 3) {
+            m_page->setBackgroundColor(QColor(r, g, b));
+            script += QStringLiteral(
+                          "s=document.createElement('style');s.id='%1';s.textContent='html,body{background:rgb(%2,%3,%4) "
+                          "!important}';(document.head||document.documentElement).appendChild(s);")
+                          .arg(kStyleId)
+                          .arg(r)
+                          .arg(g)
+                          .arg(b);
+        }
+    } else {
+        m_page->setBackgroundColor(Qt::white);
+    }
+    script += QStringLiteral("})()");
+    m_page->runJavaScript(script);
+}
+
+void CBrowserControl::ExecCommand(BrowserCommand command) {
+    switch (command) {
+    case BrowserCommand::SaveAs: SaveAs(); break;
+    case BrowserCommand::Print: PrintPage(); break;
+    case BrowserCommand::PrintPreview: PrintPreview(); break;
+    case BrowserCommand::PageSetup: PageSetup(); break;
+    case BrowserCommand::ViewSource: {
+        QUrl url = m_page->url();
+        m_page->load(QUrl(QStringLiteral("view-source:") + url.toString(QUrl::FullyEncoded)));
+        break;
+    }
+    case BrowserCommand::Find: FindText(); break;
+    }
+}
+
+void CBrowserControl::SaveAs() {
+    QString suggested = QUrl(AddressForView(m_page->url())).fileName();
+    if (suggested.isEmpty()) suggested = QStringLiteral("page.html");
+    QString path = QFileDialog::getSaveFileName(this, QString(), suggested,
+                                                QStringLiteral("网页，仅 HTML (*.htm *.html);;网页，单个文件 (*.mht *.mhtml)"));
+    if (path.isEmpty()) return;
+    bool mht = path.endsWith(".mht", Qt::CaseInsensitive) || path.endsWith(".mhtml", Qt::CaseInsensitive);
+    m_page->save(path, mht ? QWebEngineDownloadRequest::MimeHtmlSaveFormat
+                           : QWebEngineDownloadRequest::SingleHtmlSaveFormat);
+}
+
+void CBrowserControl::PrintPage() {
+    QPrintDialog dialog(&SharedPrinter(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_view->print(&SharedPrinter());
+}
+
+void CBrowserControl::PrintPreview() {
+    QPrintPreviewDialog preview(&SharedPrinter(), this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+        // Printing is asynchronous in WebEngine; the preview needs the pages now.
+        QEventLoop loop;
+        QMetaObject::Connection c = connect(m_view, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
+        m_view->print(printer);
+        loop.exec();
+        disconnect(c);
+    });
+    preview.exec();
+}
+
+void CBrowserControl::PageSetup() {
+    QPageSetupDialog dialog(&SharedPrinter(), this);
+    dialog.exec();
+}
+
+void CBrowserControl::FindText() {
+    bool ok = false;
+    QString text = QInputDialog::getText(this, QStringLiteral("查找"), QStringLiteral("查找内容:"), QLineEdit::Normal,
+                                         QString(), &ok);
+    if (ok) m_page->findText(text);
+}

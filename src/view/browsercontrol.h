@@ -1,0 +1,114 @@
+#pragma once
+// CBrowserControl: the reader's one boundary over Qt WebEngine, offering the
+// operations, events and host services the view needs of its browser.
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+class QWebEngineView;
+class QWebEngineProfile;
+class CBrowserPage;
+
+// Commands the view sends to the browser by name (they had numbers in the
+// original engine; here each maps to a WebEngine action or dialog).
+enum class BrowserCommand { SaveAs, Print, PrintPreview, PageSetup, ViewSource, Find };
+
+// What happens to a window a page asks for.
+enum class NewWindowAction { Cancel, OpenHere, OwnWindow };
+
+class CBrowserControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit CBrowserControl(QWidget* parent = nullptr);
+    ~CBrowserControl() override;
+
+    // Registers the "res" and private text schemes; must run before the
+    // application object exists.
+    static void RegisterSchemes();
+    // The profile every browser of the process shares, with its scheme
+    // handlers and request interceptor installed.
+    static QWebEngineProfile* Profile();
+
+    // Navigation.
+    void Navigate(const std::string& address);
+    void Stop();
+    void GoBack();
+    void GoForward();
+    void Refresh();
+    void GoEngineHome();  // the engine's own home page ("about:blank" here)
+    bool CanGoBack() const;
+    bool CanGoForward() const;
+
+    // The current address as the user knows it (the private text scheme mapped back).
+    std::string LocationURL() const;
+    std::string LocationName() const;  // page title
+    // Ready state: true once the last load has finished.
+    bool IsComplete() const { return m_complete; }
+    // Pumps events until the page is complete or the time is up.
+    bool WaitComplete(int timeoutMs);
+
+    // Commands sent to the document.
+    void ExecCommand(BrowserCommand command);
+
+    // Document access. The synchronous readers pump events while they wait;
+    // they give an empty result when the document does not answer in time.
+    std::string DocumentHtml(int timeoutMs = 5000);  // live elements' outer HTML up to <html>
+    std::string BodyText(int timeoutMs = 5000);
+    std::optional<std::pair<int, int>> ReadScrollOffsets(int timeoutMs = 2000);
+    // Last scroll offsets the engine reported (updated asynchronously).
+    std::pair<int, int> ScrollOffsets() const;
+    void ScrollTo(int x, int y);
+    void ScrollBy(int dx, int dy);
+    std::string UserAgent() const;
+    // Replaces the document by the given HTML (small documents only).
+    void WriteDocument(const std::string& html, const std::string& baseAddress);
+    // Runs a script and waits for its result as text (tests, host services).
+    std::optional<std::string> EvaluateText(const std::string& script, int timeoutMs = 5000);
+
+    // Host services.
+    void SetDownloadFlags(uint32_t flags);
+    uint32_t DownloadFlags() const { return m_downloadFlags; }
+    void SetZoomPercent(int percent);
+    // Applies the colour values of the option key in the registry store.
+    void ApplyOptionKeyColours();
+
+    QWebEngineView* EngineView() const { return m_view; }
+
+    // Cancellable events, answered synchronously by the view.
+    std::function<bool(const std::string& address)> onBeforeNavigate;  // true cancels
+    std::function<NewWindowAction(const std::string& address, bool userGesture)> onNewWindow;
+
+Q_SIGNALS:
+    void NavigateComplete(const QString& address, bool ok);
+    void TitleChange(const QString& title);
+    void StatusTextChange(const QString& text);
+    void CommandStateChange(bool canBack, bool canForward);
+    void ProgressChange(int progress, int total);
+    void DownloadBegin();
+    void WindowClosing();  // the page closed its own window
+
+private:
+    friend class CBrowserPage;
+    bool BeforeNavigate(const QUrl& url, bool redirect);
+    void OnLoadStarted();
+    void OnLoadFinished(bool ok);
+    void UpdateCommandState();
+    void PrintPreview();
+    void PageSetup();
+    void PrintPage();
+    void SaveAs();
+    void FindText();
+
+    QWebEngineView* m_view = nullptr;
+    CBrowserPage* m_page = nullptr;
+    bool m_complete = true;
+    bool m_lastBack = false;
+    bool m_lastForward = false;
+    uint32_t m_downloadFlags = 0x70;
+    QPointF m_scroll;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// CDownloadInterceptor: keeps the media a page may not load (the sound and
+// video bits of the download-control flags) from being requested.
+#include <QWebEngineUrlRequestInterceptor>
+
+#include <atomic>
+#include <cstdint>
+
+class CDownloadInterceptor : public QWebEngineUrlRequestInterceptor {
+    Q_OBJECT
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override;
+    // Runs on the engine's IO thread, hence atomic.
+    void SetFlags(uint32_t flags) { m_flags.store(flags); }
+
+private:
+    std::atomic<uint32_t> m_flags{0x70};
+};

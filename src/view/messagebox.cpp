@@ -1,0 +1,38 @@
+#include "view/messagebox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <atomic>
+#include <cstdio>
+
+namespace readerbox {
+namespace {
+std::atomic<bool> s_print{false};
+}
+
+void SetPrintInsteadOfBoxes(bool print) { s_print = print; }
+bool PrintsInsteadOfBoxes() { return s_print; }
+
+void Message(QWidget* parent, const std::string& text) {
+    if (s_print) {
+        std::printf("MESSAGE: %s\n", text.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    QMessageBox::information(parent, QStringLiteral("Pagora"), QString::fromStdString(text));
+}
+
+bool AskYesNo(QWidget* parent, const std::string& text) {
+    if (s_print) {
+        std::printf("QUESTION: %s\n", text.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    return QMessageBox::question(parent, QStringLiteral("Pagora"), QString::fromStdString(text),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void Beep() { QApplication::beep(); }
+
+}  // namespace readerbox

@@ -1,0 +1,21 @@
+#pragma once
+// The reader's message boxes with their fixed texts; a run without boxes
+// (tests, screenshots) prints each text to standard output instead.
+#include <string>
+
+class QWidget;
+
+namespace readerbox {
+
+// An OK box with the text.
+void Message(QWidget* parent, const std::string& text);
+// A Yes/No box; true only for Yes.
+bool AskYesNo(QWidget* parent, const std::string& text);
+// A plain beep.
+void Beep();
+// With `print` set, no box is shown: the text is written as "MESSAGE: text"
+// and questions are answered No.
+void SetPrintInsteadOfBoxes(bool print);
+bool PrintsInsteadOfBoxes();
+
+}  // namespace readerbox

@@ -1,0 +1,360 @@
+#include "view/pagoraview.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <filesystem>
+#include <memory>
+
+#include "app/addressmapping.h"
+#include "app/extensionlists.h"
+#include "app/localpath.h"
+#include "app/loopback.h"
+#include "app/parablock.h"
+#include "app/startupcore.h"
+#include "app/textfiltermodule.h"
+#include "archive/archiveholder.h"
+#include "archive/homenames.h"
+#include "platform/modulepath.h"
+#include "server/pageserver.h"
+#include "view/browsercontrol.h"
+#include "view/indexnavigator.h"
+#include "view/messagebox.h"
+#include "view/navigationrules.h"
+
+namespace {
+
+std::string s_textViewer;
+
+// The search page of the web search command.
+constexpr const char* kWebSearchPage = "https://www.google.com/";
+
+CIndexNavigator MakeIndexNavigator() {
+    return CIndexNavigator(TheHomeNames().Names(), HtmlExtensions(),
+                           [](const std::string& path) { return std::filesystem::is_regular_file(path); });
+}
+
+// A loopback address saved with an earlier port, moved onto the current base.
+std::string OnCurrentBase(const std::string& address) {
+    static const std::string kPrefix = "http://127.0.0.1:";
+    if (address.compare(0, kPrefix.size(), kPrefix) != 0) return address;
+    size_t slash = address.find('/', kPrefix.size());
+    if (slash == std::string::npos) return address;
+    return LoopbackBase() + address.substr(slash + 1);
+}
+
+}  // namespace
+
+CPagoraView::CPagoraView(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    CreateBrowser();
+    m_lastCompletion.start();
+}
+
+CPagoraView::~CPagoraView() = default;
+
+void CPagoraView::SetTextViewer(const std::string& program) { s_textViewer = program; }
+
+std::string CPagoraView::ResourceModule() {
+    // Resources are addressed by the program's file name: res://Pagora/<name>.
+    std::string path = platform::ProgramPath();
+    size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.empty() ? std::string("Pagora") : name;
+}
+
+void CPagoraView::CreateBrowser() {
+    m_browser = new CBrowserControl(this);
+    layout()->addWidget(m_browser);
+    setFocusProxy(m_browser);
+    m_browser->onBeforeNavigate = [this](const std::string& address) { return OnBeforeNavigate(address); };
+    connect(m_browser, &CBrowserControl::NavigateComplete, this, &CPagoraView::OnNavigateComplete);
+    connect(m_browser, &CBrowserControl::TitleChange, this, [this](const QString& title) {
+        Q_EMIT TitleText(QString::fromStdString(TitleFromBrowserTitle(title.toStdString())));
+    });
+    connect(m_browser, &CBrowserControl::StatusTextChange, this, [this](const QString& text) {
+        Q_EMIT StatusText(QString::fromStdString(StatusFromBrowserStatus(text.toStdString())));
+    });
+    connect(m_browser, &CBrowserControl::ProgressChange, this, &CPagoraView::Progress);
+    connect(m_browser, &CBrowserControl::CommandStateChange, this, &CPagoraView::CommandState);
+    // A page that closes its own window takes the browser with it: make a new one.
+    connect(m_browser, &CBrowserControl::WindowClosing, this,
+            [this] { QTimer::singleShot(0, this, &CPagoraView::RecreateBrowser); });
+}
+
+void CPagoraView::InitialUpdate() {
+    m_justCreated = true;
+    m_browser->Navigate("about:blank");
+    m_browser->WaitComplete(5000);
+    ApplyDisplayControls();
+    // "RARA_CAN_ZOOM": this engine zooms.
+    MainParaBlock().SetValue(RARA_CAN_ZOOM, 1, false);
+}
+
+void CPagoraView::ApplyDisplayControls() {
+    CParaBlock& b = MainParaBlock();
+    m_browser->SetDownloadFlags(navrules::ComputeDownloadFlags(b.GetValue(PARA_NO_SCRIPT), b.GetValue(PARA_NO_JAVA),
+                                                               b.GetValue(PARA_NO_ACTIVEX), b.GetValue(PARA_NO_IMAGE),
+                                                               b.GetValue(PARA_NO_SOUND), b.GetValue(PARA_NO_VIDEO)));
+    m_browser->ApplyOptionKeyColours();
+}
+
+void CPagoraView::RecreateBrowser() {
+    server::ThePageServer().Shutdown();
+    CBrowserControl* old = m_browser;
+    layout()->removeWidget(old);
+    old->hide();
+    old->deleteLater();
+    CreateBrowser();
+    m_browser->show();
+    m_justCreated = true;
+    m_browser->Navigate("about:blank");
+    m_browser->WaitComplete(5000);
+    ApplyDisplayControls();
+    GoHome();
+}
+
+bool CPagoraView::IsComplete() const { return m_browser->IsComplete(); }
+std::string CPagoraView::Location() const { return m_browser->LocationURL(); }
+
+std::string CPagoraView::StartAddressOfArchive(const std::string& document) {
+    return ArchiveStartAddress(document);
+}
+
+void CPagoraView::ClearRestore() {
+    m_restoreX = m_restoreY = 0;
+}
+
+void CPagoraView::OpenFile(const std::string& document) {
+    ClearRestore();
+    CParaBlock& b = MainParaBlock();
+    b.SetValue(PARA_STARTPOINT_X, 0, true);
+    b.SetValue(PARA_STARTPOINT_Y, 0, true);
+    NavigateTo(document);
+}
+
+void CPagoraView::NavigateTo(const std::string& address) {
+    std::string local = AddressToLocalPath(address);
+    std::string refusal = navrules::QuestionMarkMessage(local);
+    if (!refusal.empty()) {
+        readerbox::Message(this, refusal);
+        return;
+    }
+    std::string start = StartAddressOfArchive(address);
+    if (!start.empty()) {
+        Q_EMIT SyncLocation(QString::fromStdString(address), 1);
+        m_browser->Navigate(start);
+        return;
+    }
+    if (navrules::IsArchiveName(address)) {
+        // An archive without a page to start at.
+        ClearRestore();
+        CParaBlock& b = MainParaBlock();
+        b.SetValue(PARA_STARTPOINT_X, 0, true);
+        b.SetValue(PARA_STARTPOINT_Y, 0, true);
+        m_browser->Navigate(navrules::ErrorPageAddress(ResourceModule(), address));
+        return;
+    }
+    m_browser->Navigate(address);
+}
+
+void CPagoraView::GoHome() {
+    std::string home = MainParaBlock().GetString(PARA_STR_HOMEPAGE);
+    if (home.empty()) m_browser->Navigate(navrules::ResourceAddress(ResourceModule(), "Pagora_home.page"));
+    else if (home == "*") m_browser->GoEngineHome();
+    else NavigateTo(home);
+}
+
+void CPagoraView::OpenPosition(CParaBlock& block) {
+    m_restoring = true;
+    std::string target = block.GetString(PARA_STR_CUR_PATH_IN_ZIP);
+    std::string currentPath = block.GetString(PARA_STR_CURRENT_PATH);
+    if (!target.empty()) {
+        std::string start = StartAddressOfArchive(currentPath);
+        if (!start.empty()) {
+            ClearPendingArchive();
+            Q_EMIT SyncLocation(QString::fromStdString(currentPath), 1);
+            // The server may have moved to another port since the position was saved.
+            target = OnCurrentBase(target);
+        } else {
+            target = currentPath;
+        }
+    } else {
+        target = currentPath;
+    }
+    m_restoreTarget = target;
+    m_restoreX = block.GetValue(PARA_STARTPOINT_X);
+    m_restoreY = block.GetValue(PARA_STARTPOINT_Y);
+    if (navrules::IsBuiltInHome(target)) target.clear();
+    if (!target.empty()) {
+        NavigateTo(target);
+    } else {
+        ClearRestore();
+        GoHome();
+    }
+}
+
+bool CPagoraView::OnBeforeNavigate(const std::string& address) {
+    CParaBlock& b = MainParaBlock();
+    if (address.empty()) return true;
+    if (b.GetValue(PARA_WND_FILTER) && navrules::WindowFilterRejects(address, WindowFilterKeywords())) return true;
+    SetTextConversion(navrules::IsTextAddress(address) ? 1 : 0);
+    return false;
+}
+
+void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
+    const std::string location = qaddress.toStdString();
+    bool skip = false;
+    if (location == "about:blank" && m_justCreated) {
+        m_justCreated = false;
+        skip = true;
+    } else {
+        m_restoring = false;
+        if (!PendingArchive().empty() && server::ThePageServer().IsRunning() && IsLoopbackAddress(location))
+            ClearPendingArchive();
+        if (!PendingArchive().empty()) {
+            ClearPendingArchive();
+            skip = true;
+        }
+    }
+    if (!skip) {
+        bool loopback = IsLoopbackAddress(location);
+        if (OnNavigationCompleted(location)) Q_EMIT ArchiveLeft();
+        if (loopback) Q_EMIT ArchiveEntered();
+        Q_EMIT SyncLocation(qaddress, 1);
+        if ((m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(location, m_restoreTarget)) {
+            m_browser->ScrollTo(m_restoreX, m_restoreY);
+            ClearRestore();
+            CParaBlock& b = MainParaBlock();
+            b.SetValue(PARA_STARTPOINT_X, 0, true);
+            b.SetValue(PARA_STARTPOINT_Y, 0, true);
+            m_restoreTarget.clear();
+        }
+        Q_EMIT AddressText(QString::fromStdString(navrules::AddressBarText(location, LoopbackBase())));
+    }
+    m_lastCompletion.restart();
+    Q_EMIT DocumentCompleted(qaddress, ok);
+}
+
+std::pair<int, int> CPagoraView::GetScrollOffsets() {
+    if (!m_browser->IsComplete()) return {0, 0};
+    if (auto exact = m_browser->ReadScrollOffsets(1000)) return *exact;
+    return m_browser->ScrollOffsets();
+}
+
+void CPagoraView::ScrollTo(int x, int y) { m_browser->ScrollTo(x, y); }
+
+void CPagoraView::OnFileOpen() {
+    // The filter text of the original dialog ("Name|patterns|...||") in Qt's form.
+    QStringList filters;
+    QStringList parts = QString::fromUtf8(kOpenFileFilter).split('|');
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) break;
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        QString name = parts[i];
+        filters << (name.contains('(') ? name.left(name.indexOf('(')).trimmed() : name) + " (" + patterns + ")";
+    }
+    QString start = QString::fromStdString(MainParaBlock().GetString(PARA_STR_CURRENT_DIR));
+    QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开"), start, filters.join(";;"), nullptr,
+                                                QFileDialog::ReadOnly);
+    if (path.isEmpty()) return;
+    // Setting "CurrentPath" reports the file to the recent-document list.
+    OpenFile(path.toStdString());
+}
+
+void CPagoraView::OnBack() { m_browser->GoBack(); }
+void CPagoraView::OnForward() { m_browser->GoForward(); }
+void CPagoraView::OnStop() { m_browser->Stop(); }
+void CPagoraView::OnHome() { GoHome(); }
+void CPagoraView::OnSaveAs() { m_browser->ExecCommand(BrowserCommand::SaveAs); }
+void CPagoraView::OnPrint() { m_browser->ExecCommand(BrowserCommand::Print); }
+void CPagoraView::OnPrintPreview() { m_browser->ExecCommand(BrowserCommand::PrintPreview); }
+void CPagoraView::OnPageSetup() { m_browser->ExecCommand(BrowserCommand::PageSetup); }
+void CPagoraView::OnViewSource() { m_browser->ExecCommand(BrowserCommand::ViewSource); }
+void CPagoraView::OnFind() { m_browser->ExecCommand(BrowserCommand::Find); }
+void CPagoraView::OnWebSearch() { NavigateTo(kWebSearchPage); }
+
+void CPagoraView::OnRefresh() {
+    std::string location = m_browser->LocationURL();
+    // A local document is opened again, so that text and archive handling apply anew.
+    if (!AddressToLocalPath(location).empty()) NavigateTo(location);
+    else m_browser->Refresh();
+}
+
+void CPagoraView::OnViewDecodedSource() { ShowInTextViewer(m_browser->DocumentHtml()); }
+
+void CPagoraView::OnViewText() { ShowInTextViewer(m_browser->BodyText()); }
+
+void CPagoraView::ShowInTextViewer(const std::string& content) {
+    QTemporaryFile file(QDir::tempPath() + "/ispXXXXXX.txt");
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        readerbox::Message(this, "抱歉，无法启动记事本查看文本。");
+        return;
+    }
+    file.write(content.data(), static_cast<qint64>(content.size()));
+    file.close();
+    QString path = file.fileName();
+    bool started = false;
+    if (!s_textViewer.empty()) {
+        started = QProcess::startDetached(QString::fromStdString(s_textViewer), {path});
+    } else {
+        started = QProcess::startDetached("xdg-open", {path}) || QProcess::startDetached("gio", {"open", path});
+    }
+    if (!started) {
+        readerbox::Message(this, "抱歉，无法启动记事本查看文本。");
+        QFile::remove(path);
+    }
+    // The viewer opens the file after this returns, so the file stays.
+}
+
+void CPagoraView::OnFolderHome() {
+    CParaBlock& b = MainParaBlock();
+    if (!b.GetString(PARA_STR_CUR_PATH_IN_ZIP).empty()) {
+        OnArchiveHome();
+        return;
+    }
+    CIndexNavigator::Outcome outcome = MakeIndexNavigator().FolderHome(b.GetString(PARA_STR_CURRENT_PATH));
+    if (!outcome.message.empty()) readerbox::Message(this, outcome.message);
+    else NavigateTo(outcome.address);
+}
+
+void CPagoraView::OnParentFolder() {
+    CParaBlock& b = MainParaBlock();
+    if (!b.GetString(PARA_STR_CUR_PATH_IN_ZIP).empty()) {
+        OnArchiveParent();
+        return;
+    }
+    CIndexNavigator::Outcome outcome = MakeIndexNavigator().ParentFolderHome(b.GetString(PARA_STR_CURRENT_PATH));
+    if (!outcome.message.empty()) readerbox::Message(this, outcome.message);
+    else NavigateTo(outcome.address);
+}
+
+void CPagoraView::OnArchiveHome() {
+    std::string archive = TheArchiveHolder().ArchivePath();
+    std::string entry;
+    if (!archive.empty()) {
+        // A short-lived holder chooses the first page anew and writes "CurPathInZip".
+        CArchiveHolder holder;
+        if (holder.OpenArchive(archive)) entry = MainParaBlock().GetString(PARA_STR_CUR_PATH_IN_ZIP);
+    }
+    if (entry.empty()) {
+        readerbox::Message(this, CIndexNavigator::kNoArchiveHome);
+        return;
+    }
+    m_browser->Navigate(IsLoopbackAddress(entry) ? entry : LoopbackBase() + entry);
+}
+
+void CPagoraView::OnArchiveParent() {
+    CIndexNavigator::Outcome outcome =
+        CIndexNavigator::ArchiveParent(MainParaBlock().GetString(PARA_STR_CUR_PATH_IN_ZIP), LoopbackBase());
+    if (!outcome.message.empty()) readerbox::Message(this, outcome.message);
+    else m_browser->Navigate(outcome.address);
+}

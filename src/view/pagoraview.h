@@ -1,0 +1,93 @@
+#pragma once
+// CPagoraView: the reading surface. It turns every request to show a document
+// into a navigation of its browser, reacts to the browser's events, restores
+// reading positions and carries out the commands on the current page.
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <string>
+#include <utility>
+
+class CBrowserControl;
+class CParaBlock;
+
+class CPagoraView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CPagoraView(QWidget* parent = nullptr);
+    ~CPagoraView() override;
+
+    // Creation: the first page is "about:blank", waited for, then the
+    // display controls are applied.
+    void InitialUpdate();
+
+    void OpenFile(const std::string& document);
+    void NavigateTo(const std::string& address);
+    void OpenPosition(CParaBlock& block);
+    void GoHome();
+    std::pair<int, int> GetScrollOffsets();
+    void ScrollTo(int x, int y);
+    void RecreateBrowser();
+    // Applies the download-control flags and option-key colours of the settings.
+    void ApplyDisplayControls();
+
+    CBrowserControl* Browser() const { return m_browser; }
+    bool IsComplete() const;
+    std::string Location() const;
+
+    // The program whose window shows text files (the desktop's default when empty).
+    static void SetTextViewer(const std::string& program);
+    // The module name in "res://" addresses of the program's resources.
+    static std::string ResourceModule();
+
+public Q_SLOTS:
+    void OnFileOpen();
+    void OnBack();
+    void OnForward();
+    void OnStop();
+    void OnRefresh();
+    void OnHome();
+    void OnSaveAs();
+    void OnPrint();
+    void OnPrintPreview();
+    void OnPageSetup();
+    void OnViewSource();
+    void OnViewDecodedSource();
+    void OnViewText();
+    void OnFolderHome();
+    void OnParentFolder();
+    void OnArchiveHome();
+    void OnArchiveParent();
+    void OnWebSearch();
+    void OnFind();
+
+Q_SIGNALS:
+    // UM_SYNC_LOCATION towards the main window (origin 1: from the view).
+    void SyncLocation(const QString& location, int origin);
+    void RefreshBars();
+    void ArchiveLeft();
+    void ArchiveEntered();
+    void AddressText(const QString& address);
+    void StatusText(const QString& text);
+    void TitleText(const QString& title);
+    void Progress(int position, int total);
+    void CommandState(bool canBack, bool canForward);
+    // Emitted after every completed navigation of the top document.
+    void DocumentCompleted(const QString& address, bool ok);
+
+private:
+    void CreateBrowser();
+    bool OnBeforeNavigate(const std::string& address);
+    void OnNavigateComplete(const QString& address, bool ok);
+    void ClearRestore();
+    std::string StartAddressOfArchive(const std::string& document);
+    void ShowInTextViewer(const std::string& content);
+
+    CBrowserControl* m_browser = nullptr;
+    std::string m_restoreTarget;
+    int m_restoreX = 0;
+    int m_restoreY = 0;
+    bool m_restoring = false;
+    bool m_justCreated = true;
+    QElapsedTimer m_lastCompletion;
+};

@@ -1,0 +1,151 @@
+#include "view/textschemehandler.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QUrl>
+#include <QWebEngineUrlRequestJob>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/codepage.h"
+#include "platform/urlmondocument.h"
+#include "platform/urlmonfilesource.h"
+#include "platform/urlmonsession.h"
+#include "platform/urlmonstreamsource.h"
+#include "view/httpfetch.h"
+#include "view/textreplydevice.h"
+#include "view/textroute.h"
+
+namespace {
+
+using Stream = CTextReplyDevice::Stream;
+
+std::atomic<int> s_workers{0};
+// Answers the job on the user-interface thread: a type and the device, or a failure.
+using Replier = std::function<void(const std::string& type)>;
+
+void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, const std::shared_ptr<Stream>& stream,
+                  const Replier& reply, const std::function<void()>& wait) {
+    bool converted = doc.Filtered();
+    reply(CTextSchemeHandler::ReplyType(converted));
+    if (converted) {
+        std::string base = CTextSchemeHandler::BaseTag(original);
+        if (!stream->Write(base.data(), base.size())) return;
+    }
+    doc.Pump([&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
+}
+
+void ServeFile(const std::string& original, const std::shared_ptr<Stream>& stream, const Replier& reply) {
+    auto source = platform::CFileSourceProtocol::Create();
+    platform::CUrlmonDocument doc(source.Get(), "text/plain", original);
+    if (platform::Failed(doc.Open())) {
+        reply({});
+        return;
+    }
+    PumpDocument(doc, original, stream, reply, nullptr);
+}
+
+void ServeHttp(const std::string& original, const std::shared_ptr<Stream>& stream, const Replier& reply) {
+    CHttpFetch fetch;
+    fetch.SetCancelCheck([stream] { return stream->Closed(); });
+    CHttpFetch::Head head;
+    if (!fetch.Open(original) || !fetch.ReadHead(&head)) {
+        reply({});
+        return;
+    }
+    if (CHttpFetch::MediaType(head.contentType) != "text/plain") {
+        // Not plain text after all (a not-found page, an HTML entry): passed on as it is.
+        reply(head.contentType.empty() ? "application/octet-stream" : head.contentType);
+        fetch.ReadBody([&](const char* p, size_t n) { return stream->Write(p, n); });
+        return;
+    }
+    auto source = platform::CStreamSourceProtocol::Create();
+    platform::CUrlmonDocument doc(source.Get(), "text/plain", original);
+    // The body is read on this thread between pulls: whenever the document
+    // waits for its source, the next piece of the body is fed to it.
+    bool bodyDone = false;
+    std::string piece;
+    auto feed = [&] {
+        if (bodyDone) return;
+        bool more = false;
+        bool ok = fetch.ReadBody([&](const char* p, size_t n) {
+            source->Append(std::string_view(p, n));
+            more = true;
+            return false;  // one piece at a time
+        });
+        if (!more) {
+            bodyDone = true;
+            source->Finish(ok ? platform::S_OK : platform::INET_E_DOWNLOAD_FAILURE);
+        }
+    };
+    feed();
+    if (platform::Failed(doc.Open())) {
+        reply({});
+        return;
+    }
+    PumpDocument(doc, original, stream, reply, feed);
+}
+
+}  // namespace
+
+bool CTextSchemeHandler::WaitForWorkers(int timeoutMs) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (s_workers.load() > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return s_workers.load() == 0;
+}
+
+bool CTextSchemeHandler::FilterAvailable() {
+    return platform::CInternetSession::Process().HasMimeFilter("text/plain");
+}
+
+std::string CTextSchemeHandler::ReplyType(bool converted) {
+    // Naming the charset keeps the engine's own detection from garbling the page.
+    return std::string(converted ? "text/html" : "text/plain") + "; charset=" + platform::AnsiCodeSet();
+}
+
+std::string CTextSchemeHandler::BaseTag(const std::string& originalAddress) {
+    std::string escaped;
+    for (char c : originalAddress) {
+        if (c == '"') escaped += "%22";
+        else if (c == '<') escaped += "%3C";
+        else if (c == '>') escaped += "%3E";
+        else escaped += c;
+    }
+    return "<base href=\"" + escaped + "\">\r\n";
+}
+
+void CTextSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
+    const std::string original =
+        textroute::ToOriginal(job->requestUrl().toString(QUrl::FullyEncoded).toStdString());
+    auto* device = new CTextReplyDevice();
+    // The engine does not delete the device: it goes with the job.
+    connect(job, &QObject::destroyed, device, &QObject::deleteLater);
+    std::shared_ptr<Stream> stream = device->SharedStream();
+    QPointer<QWebEngineUrlRequestJob> guard(job);
+    QObject* context = this;
+    Replier reply = [guard, device, context](const std::string& type) {
+        QByteArray mime = QByteArray::fromStdString(type);
+        QMetaObject::invokeMethod(
+            context,
+            [guard, device, mime] {
+                if (!guard) return;
+                if (mime.isEmpty()) guard->fail(QWebEngineUrlRequestJob::UrlNotFound);
+                else guard->reply(mime, device);
+            },
+            Qt::QueuedConnection);
+    };
+    const bool local = original.rfind("file:", 0) == 0;
+    // The conversion runs on a thread of its own so that the first screen
+    // shows while the rest of a long text is still being converted.
+    ++s_workers;
+    std::thread([original, stream, reply, local] {
+        if (local) ServeFile(original, stream, reply);
+        else ServeHttp(original, stream, reply);
+        stream->Finish();
+        --s_workers;
+    }).detach();
+}
