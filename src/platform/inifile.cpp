@@ -88,8 +88,8 @@ IniDocument IniDocument::FromText(std::string_view text) {
         std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
         pos = (nl == std::string_view::npos) ? text.size() : nl + 1;
         if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
             if (first) doc.m_crlf = true;
+            while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         }
         first = false;
         std::string_view t = Trim(line);
