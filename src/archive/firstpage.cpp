@@ -56,10 +56,14 @@ std::string ChooseFirstPage(const std::vector<std::string>& entries, const std::
         return std::string();
 
     // 1. The first home name, in list order, that some entry ends with.
+    std::vector<std::string> tails;
     for (const std::string& home : homeNames) {
+        tails.clear();
+        for (const std::string& ext : pageExtensions)
+            tails.push_back(home + "." + ext);
         for (const std::string& entry : entries) {
-            for (const std::string& ext : pageExtensions) {
-                if (EndsWithNoCase(entry, home + "." + ext))
+            for (const std::string& tail : tails) {
+                if (EndsWithNoCase(entry, tail))
                     return entry;
             }
         }

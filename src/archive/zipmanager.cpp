@@ -188,12 +188,12 @@ void CZipManager::Sort()
 
 void CZipManager::CloseHandle()
 {
+    m_nameIndex.clear();
     if (m_zip) {
         zip_discard(m_zip);
         m_zip = nullptr;
     }
     m_openPath.clear();
-    m_nameIndex.clear();
 }
 
 bool CZipManager::EnsureOpen(const std::string& path)
@@ -238,7 +238,7 @@ bool CZipManager::EnsureOpen(const std::string& path)
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* raw = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
         if (raw)
-            m_nameIndex.emplace(raw, static_cast<uint64_t>(i));
+            m_nameIndex.emplace(std::string_view(raw), static_cast<uint64_t>(i));
     }
     return true;
 }
@@ -255,7 +255,7 @@ char* CZipManager::Extract(const std::string& entryName, size_t* outSize)
     // Names are matched exactly, byte for byte; an entry stored with a
     // leading backslash is found without it too.
     for (const std::string& name : {entryName, "\\" + entryName}) {
-        auto it = m_nameIndex.find(name);
+        auto it = m_nameIndex.find(std::string_view(name));
         if (it == m_nameIndex.end())
             continue;
         if (char* buffer = ExtractIndex(it->second, outSize))

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -100,6 +101,7 @@ private:
     // Identity of the opened file, to notice it being replaced or changed.
     uint64_t m_fileSize = 0, m_fileInode = 0, m_fileDevice = 0;
     int64_t m_fileMtimeNs = 0, m_fileCtimeNs = 0;
-    // Raw entry name -> index in the archive (first occurrence wins).
-    std::unordered_map<std::string, uint64_t> m_nameIndex;
+    // Raw entry name -> index in the archive (first occurrence wins). The
+    // views point into the names libzip holds for the open archive.
+    std::unordered_map<std::string_view, uint64_t> m_nameIndex;
 };
