@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -353,4 +357,20 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (m_fullScreen) ToggleFullScreen();
     platform::ini::WriteString(TheSideFiles().ini, "WindowState", "Geometry", saveGeometry().toBase64().toStdString());
     event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    // The first dropped file that exists is opened; the others are ignored.
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        QString path = url.toLocalFile().left(520);
+        if (!QFileInfo::exists(path)) continue;
+        SyncLocation(path, 0);
+        event->acceptProposedAction();
+        return;
+    }
 }

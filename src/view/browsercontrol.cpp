@@ -95,7 +95,12 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     connect(m_page, &QWebEnginePage::loadStarted, this, &CBrowserControl::OnLoadStarted);
     connect(m_page, &QWebEnginePage::loadFinished, this, &CBrowserControl::OnLoadFinished);
     connect(m_page, &QWebEnginePage::loadProgress, this, [this](int p) { Q_EMIT ProgressChange(p, 100); });
-    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString& t) { Q_EMIT TitleChange(t); });
+    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString& t) {
+        // A page without a title is named by its address: the original one.
+        std::string title = t.toStdString();
+        if (textroute::IsPrivate(title)) title = PrettyAddress(QString::fromStdString(textroute::ToOriginal(title)));
+        Q_EMIT TitleChange(QString::fromStdString(title));
+    });
     connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString& link) {
         Q_EMIT StatusTextChange(link.isEmpty() ? QString() : AddressForView(QUrl(link)));
     });

@@ -1,0 +1,122 @@
+// The real reader under an offscreen display: pages are read back from the engine.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "readerrun.h"
+
+namespace {
+
+const std::string kSamples = std::string(PAGORA_SOURCE_DIR) + "/samples";
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// A page tall enough to scroll far.
+std::string LongPage(const std::string& title) {
+    std::string html = "<html><head><title>" + title + "</title></head><body>";
+    for (int i = 0; i < 300; ++i) html += "<p>line " + std::to_string(i) + "</p>";
+    return html + "</body></html>";
+}
+
+// Zips the files of `folder` (below the run's folder) into `zipName`.
+std::string MakeZip(const CReaderRun& run, const std::string& folder, const std::string& zipName) {
+    std::string zip = run.Folder() + "/" + zipName;
+    std::string command = "cd '" + run.Folder() + "/" + folder + "' && zip -q -r '" + zip + "' .";
+    return std::system(command.c_str()) == 0 ? zip : std::string();
+}
+
+}  // namespace
+
+TEST(ReaderGui, ArchiveOpensAtFirstPageAndChapterLinkLoadsWithPicture) {
+    CReaderRun run;
+    auto out = run.Run({"location", "pane 32805", "click link-ch2", "location",
+                        "eval String(document.getElementById('pic').naturalWidth)",
+                        "eval getComputedStyle(document.body).backgroundColor", "title", "close"},
+                       {kSamples + "/lighthouse.zip"});
+    std::string first = CReaderRun::Value(out, "LOCATION", 0);
+    EXPECT_EQ(first.rfind("http://127.0.0.1:", 0), 0u) << first;
+    EXPECT_TRUE(EndsWith(first, "/index.htm")) << first;
+    EXPECT_EQ(CReaderRun::Value(out, "PANE"), "6/6");
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 1), "/ch2.htm"));
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0), "240") << "the chapter's picture did not load";
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "rgb(251, 248, 241)") << "the style sheet did not load";
+    // The loopback base never shows in the title.
+    EXPECT_EQ(CReaderRun::Value(out, "TITLE").find("127.0.0.1"), std::string::npos);
+}
+
+TEST(ReaderGui, TextFileShowsAsStyledPageUnderItsOwnAddress) {
+    CReaderRun run;
+    auto out = run.Run({"location", "title", "eval document.querySelector('style').textContent",
+                        "eval document.querySelector('td').innerText.substring(0, 200)", "close"},
+                       {kSamples + "/story.txt"});
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + kSamples + "/story.txt");
+    EXPECT_EQ(CReaderRun::Value(out, "TITLE").find("pagora-txt"), std::string::npos) << CReaderRun::Value(out, "TITLE");
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0).rfind("table {width: ", 0), 0u) << CReaderRun::Value(out, "EVAL", 0);
+    EXPECT_NE(CReaderRun::Value(out, "EVAL", 1).find("雨下了整整三天"), std::string::npos);
+    EXPECT_NE(run.IniText().find("CurrentPath=file://" + kSamples + "/story.txt"), std::string::npos);
+}
+
+TEST(ReaderGui, PositionInsideArchiveIsRestoredAfterRestart) {
+    CReaderRun run;
+    run.WriteFile("book/index.htm", "<html><body><a id='go' href='part/long.htm'>long</a></body></html>");
+    run.WriteFile("book/part/long.htm", LongPage("long"));
+    std::string zip = MakeZip(run, "book", "book.zip");
+    ASSERT_FALSE(zip.empty());
+    auto first = run.Run({"click go", "scrollto 0 1500", "scroll", "close"}, {zip});
+    ASSERT_EQ(CReaderRun::Value(first, "SCROLL"), "0,1500");
+    std::string ini = run.IniText();
+    EXPECT_NE(ini.find("CurPathInZip=*/part/long.htm"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("PARA_STARTPOINT_Y=1500"), std::string::npos) << ini;
+
+    auto second = run.Run({"location", "scroll", "server", "close"}, {});
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(second, "LOCATION"), "/part/long.htm"));
+    EXPECT_EQ(CReaderRun::Value(second, "SCROLL"), "0,1500");
+    EXPECT_EQ(CReaderRun::Value(second, "SERVER"), "running");
+
+    // A path on the command line opens at the top, whatever the last run left.
+    std::string page = run.WriteFile("plain/page.htm", LongPage("plain"));
+    auto third = run.Run({"location", "scroll", "close"}, {page});
+    EXPECT_EQ(CReaderRun::Value(third, "LOCATION"), "file://" + page);
+    EXPECT_EQ(CReaderRun::Value(third, "SCROLL"), "0,0");
+}
+
+TEST(ReaderGui, LeavingAnArchiveForALocalPageStopsTheServer) {
+    CReaderRun run;
+    std::string page = run.WriteFile("local.htm", "<html><body>local</body></html>");
+    auto out = run.Run({"server", "navigate " + page, "server", "string 2", "location", "pane 32805", "close"},
+                       {kSamples + "/lighthouse.zip"});
+    EXPECT_EQ(CReaderRun::Value(out, "SERVER", 0), "running");
+    EXPECT_EQ(CReaderRun::Value(out, "SERVER", 1), "stopped");
+    EXPECT_EQ(CReaderRun::Value(out, "STRING"), "");
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + page);
+    EXPECT_EQ(CReaderRun::Value(out, "PANE"), "");
+}
+
+TEST(ReaderGui, ArchiveWithoutPagesShowsTheErrorPage) {
+    CReaderRun run;
+    run.WriteFile("pics/a.png", "not really a picture");
+    std::string zip = MakeZip(run, "pics", "pictures.zip");
+    ASSERT_FALSE(zip.empty());
+    auto out = run.Run({"location", "eval document.getElementById('addr').textContent", "setting 1", "server", "close"},
+                       {zip});
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION").rfind("res://pagora/dnserror.htm#", 0), 0u)
+        << CReaderRun::Value(out, "LOCATION");
+    EXPECT_NE(CReaderRun::Value(out, "EVAL").find("pictures.zip"), std::string::npos);
+    EXPECT_EQ(CReaderRun::Value(out, "SETTING"), "0");
+    EXPECT_EQ(CReaderRun::Value(out, "SERVER"), "stopped");
+}
+
+TEST(ReaderGui, FolderAndArchiveIndexCommandsReportMissingPages) {
+    CReaderRun run;
+    std::string page = run.WriteFile("lonely/page.htm", "<html><body>no index here</body></html>");
+    // 32795: current folder's home page; inside an archive at top level, 32799
+    // (parent folder) has nowhere to go.
+    auto out = run.Run({"command 32795", "sleep 300", "open " + kSamples + "/lighthouse.zip", "command 32799",
+                        "sleep 300", "close"},
+                       {page});
+    EXPECT_EQ(CReaderRun::Value(out, "MESSAGE", 0), "抱歉，在此目录下找不到index.htm。");
+    EXPECT_EQ(CReaderRun::Value(out, "MESSAGE", 1), "抱歉，已经没有上级目录可以去了，没事请不要乱跑。");
+}

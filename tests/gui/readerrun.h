@@ -1,0 +1,29 @@
+#pragma once
+// Runs the real reader program from a private copy (so its settings files
+// stay in a temporary folder) with a script, and collects what it prints.
+#include <string>
+#include <vector>
+
+class CReaderRun {
+public:
+    CReaderRun();
+    ~CReaderRun();
+    CReaderRun(const CReaderRun&) = delete;
+    CReaderRun& operator=(const CReaderRun&) = delete;
+
+    // The private folder holding the program copy and its side files.
+    const std::string& Folder() const { return m_folder; }
+    // Writes a file below the folder and returns its path.
+    std::string WriteFile(const std::string& name, const std::string& content) const;
+    // Runs the program with the script lines and the arguments; returns the
+    // lines it printed that look like "WORD: ...". `exitCode` gets its status.
+    std::vector<std::string> Run(const std::vector<std::string>& script, const std::vector<std::string>& args,
+                                 int* exitCode = nullptr, int timeoutSeconds = 90) const;
+    // The text after "PREFIX: " of the first line with that prefix ("" when none).
+    static std::string Value(const std::vector<std::string>& lines, const std::string& prefix, int nth = 0);
+    // The settings file the program keeps beside itself.
+    std::string IniText() const;
+
+private:
+    std::string m_folder;
+};
