@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <memory>
 #include <ctime>
 #include <thread>
 
@@ -45,12 +46,17 @@ timespec DeadlineAfterMs(int ms)
     return ts;
 }
 
-bool StartThread(pthread_t* thread, void* (*body)(void*), void* arg)
+// Starts a thread on `stack` (kThreadStackSize bytes) or, when that is
+// nullptr, on a stack of the system's.
+bool StartThread(pthread_t* thread, void* (*body)(void*), void* arg, void* stack = nullptr)
 {
     pthread_attr_t attr;
     if (pthread_attr_init(&attr) != 0)
         return false;
-    pthread_attr_setstacksize(&attr, kThreadStackSize);
+    if (stack)
+        pthread_attr_setstack(&attr, stack, kThreadStackSize);
+    else
+        pthread_attr_setstacksize(&attr, kThreadStackSize);
     const int rc = pthread_create(thread, &attr, body, arg);
     pthread_attr_destroy(&attr);
     return rc == 0;
@@ -86,7 +92,14 @@ struct CSocketServer::LaunchSignal {
     }
 };
 
-CSocketServer::CSocketServer() = default;
+// Idle connection stacks kept for reuse: enough for a burst of page loads
+// (a page with its pictures and style sheets), little memory while idle.
+constexpr size_t kIdleStacksKept = 32;
+
+CSocketServer::CSocketServer()
+    : m_stacks(kThreadStackSize, kIdleStacksKept)
+{
+}
 
 CSocketServer::~CSocketServer()
 {
@@ -117,8 +130,24 @@ size_t CSocketServer::FinishedCount() const
     return m_finished.size();
 }
 
+namespace {
+
+// Every response is built in fresh buffers of the entry's size. Above the
+// allocator's mapping threshold each would be a new mapping whose pages all
+// fault in again, which costs more than the copying; with a fixed high
+// threshold the buffers are reused from the heap, and the reaper hands the
+// memory back once the server is idle (malloc_trim).
+void KeepLargeBuffersInHeap()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024); });
+}
+
+} // namespace
+
 bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
 {
+    KeepLargeBuffersInHeap();
     std::lock_guard<std::mutex> control(m_controlLock);
     if (IsRunning())
         return false;
@@ -212,6 +241,7 @@ bool CSocketServer::Shutdown()
     while (m_liveThreads.load(std::memory_order_acquire) > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ReapFinished(1000);
+    m_stacks.Trim();
 
     // The event stays open if a server thread could not be collected: it may
     // still poll it, and a reused descriptor number would confuse it.
@@ -331,17 +361,19 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
     std::lock_guard<std::mutex> guard(m_clientLock);
     auto* start = new ClientStart{this, socket};
     pthread_t thread{};
+    void* stack = m_stacks.Take();
     // The client-list lock is held until the record is in the list, so the
     // new thread cannot remove itself before it has been added.
     m_liveThreads.fetch_add(1, std::memory_order_acq_rel);
-    if (!StartThread(&thread, &CSocketServer::ClientThread, start)) {
+    if (!StartThread(&thread, &CSocketServer::ClientThread, start, stack)) {
         m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
+        m_stacks.Give(stack);
         ServerLog(kServerLogName, "_beginthreadex(...) failure", "AddClient");
         delete start;
         close(socket); // nobody else would ever close it
         return false;
     }
-    m_clients.push_back(ClientRecord{thread});
+    m_clients.push_back(ClientRecord{thread, stack});
     return true;
 }
 
@@ -362,31 +394,43 @@ void CSocketServer::ServeConnection(ClientStart* start)
     std::string response;
     size_t sent = 0;
     bool answering = false;
-    char buffer[kReceiveBufferSize];
+    // The receive buffer lives on the heap, not on the stack: a fresh thread
+    // would otherwise fault in 25 new stack pages for every connection, which
+    // costs more than the rest of a small request together.
+    const std::unique_ptr<char[]> receive(new char[kReceiveBufferSize]);
+    char* const buffer = receive.get();
 
+    // A browser sends its request right after connecting, so the first read
+    // is tried before any wait; a socket with nothing yet just says EAGAIN.
+    bool tryWithoutWait = true;
     for (;;) {
-        pollfd fds[2] = {{sock, static_cast<short>(answering ? POLLOUT : POLLIN), 0}, {m_shutdownEvent, POLLIN, 0}};
-        const int rc = poll(fds, 2, timeout);
-        if (rc == 0)
-            break; // idle for the whole client time-out
-        if (rc < 0) {
-            if (errno == EINTR)
-                continue;
-            ServerLog(kServerLogName, "WSAWaitForMultipleEvents(...) failure", place);
-            break;
-        }
-        if (fds[1].revents != 0)
-            break;
-        const short ev = fds[0].revents;
-        if (ev & POLLNVAL) {
-            ServerLog(kServerLogName, "WSAEnumNetworkEvents(...) failure", place);
-            break;
+        short ev = POLLIN;
+        if (tryWithoutWait) {
+            tryWithoutWait = false;
+        } else {
+            pollfd fds[2] = {{sock, static_cast<short>(answering ? POLLOUT : POLLIN), 0}, {m_shutdownEvent, POLLIN, 0}};
+            const int rc = poll(fds, 2, timeout);
+            if (rc == 0)
+                break; // idle for the whole client time-out
+            if (rc < 0) {
+                if (errno == EINTR)
+                    continue;
+                ServerLog(kServerLogName, "WSAWaitForMultipleEvents(...) failure", place);
+                break;
+            }
+            if (fds[1].revents != 0)
+                break;
+            ev = fds[0].revents;
+            if (ev & POLLNVAL) {
+                ServerLog(kServerLogName, "WSAEnumNetworkEvents(...) failure", place);
+                break;
+            }
         }
 
         if (!answering) {
             if (!(ev & (POLLIN | POLLHUP | POLLERR)))
                 continue;
-            const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
+            const ssize_t got = recv(sock, buffer, kReceiveBufferSize, 0);
             if (got == 0)
                 break; // the peer closed the connection
             if (got < 0) {
@@ -439,7 +483,7 @@ void CSocketServer::ServeConnection(ClientStart* start)
 
     // Unread bytes at close would make the system reset the connection and
     // could cut off the answer just sent; read what is already there.
-    while (recv(sock, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+    while (recv(sock, buffer, kReceiveBufferSize, MSG_DONTWAIT) > 0) {
     }
     RemoveClient(sock, start);
 }
@@ -449,11 +493,13 @@ void CSocketServer::RemoveClient(int socket, ClientStart* start)
     close(socket);
     const pthread_t self = pthread_self();
     bool found = false;
+    ClientRecord record{};
     {
         std::lock_guard<std::mutex> guard(m_clientLock);
         delete start;
         for (auto it = m_clients.begin(); it != m_clients.end(); ++it) {
             if (pthread_equal(it->thread, self)) {
+                record = *it;
                 m_clients.erase(it);
                 found = true;
                 break;
@@ -464,7 +510,7 @@ void CSocketServer::RemoveClient(int socket, ClientStart* start)
         ServerLog(kServerLogName, "Thread not found in the list", "ClientThread");
     } else {
         std::lock_guard<std::mutex> guard(m_finishedLock);
-        m_finished.push_back(self);
+        m_finished.push_back(record);
     }
     if (!found)
         pthread_detach(self); // nobody will reap it
@@ -486,8 +532,9 @@ void CSocketServer::HelperLoop(LaunchSignal* launch)
         // Once the last connection of a busy spell is gone, hand the memory
         // its responses used back to the system: without this the allocator
         // keeps each thread arena's high-water mark for the rest of the run.
-        if (ReapFinished(1000) > 0 && ClientCount() == 0)
+        if (ReapFinished(1000) > 0 && ClientCount() == 0) {
             malloc_trim(0);
+        }
     }
 }
 
@@ -495,13 +542,16 @@ size_t CSocketServer::ReapFinished(int waitMs)
 {
     std::lock_guard<std::mutex> guard(m_finishedLock);
     const size_t reaped = m_finished.size();
-    for (const pthread_t thread : m_finished) {
+    for (const ClientRecord& finished : m_finished) {
         const timespec deadline = DeadlineAfterMs(waitMs);
-        if (pthread_timedjoin_np(thread, nullptr, &deadline) != 0) {
+        if (pthread_timedjoin_np(finished.thread, nullptr, &deadline) != 0) {
             ServerLog(kServerLogName, "WaitForSingleObject(...) timed out", "HelperThread");
             ServerLog(kServerLogName, "TerminateThread(.h.) failure, probably it is already terminated", "HelperThread");
-            pthread_detach(thread);
+            // Its stack stays with it: the thread may still be running on it.
+            pthread_detach(finished.thread);
+            continue;
         }
+        m_stacks.Give(finished.stack);
     }
     m_finished.clear();
     return reaped;

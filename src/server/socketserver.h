@@ -3,6 +3,8 @@
 // one thread per connection, a reaper thread, start and shutdown); what a
 // request means is left to a derived class through four virtual operations.
 
+#include "server/threadstackpool.h"
+
 #include <pthread.h>
 
 #include <atomic>
@@ -72,6 +74,7 @@ private:
     };
     struct ClientRecord {
         pthread_t thread;
+        void* stack; // from m_stacks, or nullptr for a stack of the system's
     };
     struct LaunchSignal;
 
@@ -99,7 +102,9 @@ private:
     mutable std::mutex m_clientLock; // the client list and the start records
     std::list<ClientRecord> m_clients;
     mutable std::mutex m_finishedLock; // the finished list
-    std::vector<pthread_t> m_finished;
+    std::vector<ClientRecord> m_finished;
+    // Stacks of connection threads, reused once a thread has been reaped.
+    CThreadStackPool m_stacks;
     // Connection threads that have not yet put themselves on the finished list.
     std::atomic<int> m_liveThreads{0};
 };
