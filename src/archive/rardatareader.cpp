@@ -40,6 +40,27 @@ void AppendBlock4(std::vector<unsigned char>& image, std::vector<unsigned char> 
     image.insert(image.end(), block.begin(), block.end());
 }
 
+// Reads the data of the current entry, which must have `unpSize` bytes.
+bool ReadEntryData(archive* a, archive_entry* entry, uint64_t unpSize, std::vector<unsigned char>& out)
+{
+    if (archive_entry_size_is_set(entry) && static_cast<uint64_t>(archive_entry_size(entry)) != unpSize)
+        return false;  // not the entry the headers describe
+    out.reserve(static_cast<size_t>(unpSize));
+    unsigned char buf[kBlock];
+    for (;;) {
+        la_ssize_t n = archive_read_data(a, buf, sizeof buf);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (out.size() + static_cast<size_t>(n) > unpSize)
+            return false;
+        out.insert(out.end(), buf, buf + n);
+    }
+    // A volume set handed over incompletely yields short data silently.
+    return out.size() == unpSize;
+}
+
 }  // namespace
 
 bool CRarDataReader::Read(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
@@ -53,7 +74,112 @@ bool CRarDataReader::Read(const std::vector<RarLoadedVolume>& volumes, const Rar
     const RarVolumeInfo& first = volumes[0].info;
     if (first.version == 4 && first.solid)
         return ReadWithUnarr(volumes, place, out);
+    std::vector<unsigned char> image;
+    if (!first.solid && BuildEntryImage(volumes, place, image))
+        return ReadImageWithLibarchive(first.version, image, place.unpSize, out);
     return ReadWithLibarchive(volumes, place, out);
+}
+
+bool CRarDataReader::BuildEntryImage(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
+                                     std::vector<unsigned char>& image)
+{
+    image.clear();
+    if (place.volume >= volumes.size() || place.lastVolume >= volumes.size() ||
+        place.index >= volumes[place.volume].info.files.size())
+        return false;
+    const int version = volumes[place.volume].info.version;
+    if (version == 5 && place.lastVolume != place.volume)
+        return false;
+    // The parts of the entry: the first header, then the first file of
+    // each following volume up to the last one.
+    std::vector<const RarFilePart*> parts{&volumes[place.volume].info.files[place.index]};
+    for (size_t v = place.volume + 1; v <= place.lastVolume; ++v) {
+        if (volumes[v].info.files.empty())
+            return false;
+        parts.push_back(&volumes[v].info.files[0]);
+    }
+    uint64_t packed = 0;
+    for (const RarFilePart* p : parts) {
+        if (p->truncated)
+            return false;
+        packed += p->packSize;
+    }
+    const RarFilePart& head = *parts.front();
+    const uint64_t headerSize = head.dataOffset - head.headerOffset;
+    if (packed > kMaxEntrySize * 2 || headerSize > 4 * 1024 * 1024)
+        return false;
+    image.reserve(static_cast<size_t>(packed + headerSize) + 64);
+
+    CRarFileSource first(volumes[place.volume].path);
+    if (!first.IsOpen())
+        return false;
+    if (version == 4) {
+        static const unsigned char mark[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+        image.insert(image.end(), mark, mark + 7);
+        AppendBlock4(image, {0, 0, 0x73, 0x00, 0x00, 13, 0, 0, 0, 0, 0, 0, 0});
+    } else {
+        // Signature, then a main header with no flags: CRC, size 3, type 1, flags 0, archive flags 0.
+        static const unsigned char mark[8] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00};
+        image.insert(image.end(), mark, mark + 8);
+        unsigned char main[8] = {0, 0, 0, 0, 3, 1, 0, 0};
+        PutLe32(main, static_cast<uint32_t>(crc32(0L, main + 4, 4)));
+        image.insert(image.end(), main, main + 8);
+    }
+    const size_t headerAt = image.size();
+    image.resize(headerAt + static_cast<size_t>(headerSize));
+    if (first.ReadAt(head.headerOffset, image.data() + headerAt, static_cast<size_t>(headerSize)) != headerSize)
+        return false;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        CRarFileSource other(volumes[place.volume + i].path);
+        const CRarFileSource& source = i == 0 ? first : other;
+        if (!source.IsOpen())
+            return false;
+        size_t at = image.size();
+        image.resize(at + static_cast<size_t>(parts[i]->packSize));
+        if (source.ReadAt(parts[i]->dataOffset, image.data() + at, static_cast<size_t>(parts[i]->packSize)) !=
+            parts[i]->packSize)
+            return false;
+    }
+    if (version == 4) {
+        if (parts.size() > 1) {
+            // One whole file: joined packed size, the final CRC, no split flags.
+            constexpr unsigned kLhdSplitBefore = 0x01, kLhdSplitAfter = 0x02, kLhdLarge = 0x100;
+            unsigned char* h = image.data() + headerAt;
+            unsigned flags = (h[3] | (h[4] << 8)) & ~(kLhdSplitBefore | kLhdSplitAfter);
+            PutLe16(h + 3, flags);
+            PutLe32(h + 7, static_cast<uint32_t>(packed));
+            if (flags & kLhdLarge)
+                PutLe32(h + 32, static_cast<uint32_t>(packed >> 32));
+            PutLe32(h + 16, parts.back()->crc);
+            PutLe16(h, static_cast<unsigned>(crc32(0L, h + 2, static_cast<uInt>(headerSize - 2))) & 0xFFFF);
+        }
+        AppendBlock4(image, {0, 0, 0x7B, 0x00, 0x00, 7, 0});
+    } else {
+        // End of archive: CRC, size 3, type 5, flags 0, end flags 0.
+        unsigned char end[8] = {0, 0, 0, 0, 3, 5, 0, 0};
+        PutLe32(end, static_cast<uint32_t>(crc32(0L, end + 4, 4)));
+        image.insert(image.end(), end, end + 8);
+    }
+    return true;
+}
+
+bool CRarDataReader::ReadImageWithLibarchive(int version, const std::vector<unsigned char>& image, uint64_t unpSize,
+                                             std::vector<unsigned char>& out)
+{
+    std::unique_ptr<archive, ArchiveCloser> a(archive_read_new());
+    if (!a)
+        return false;
+    if (version == 5)
+        archive_read_support_format_rar5(a.get());
+    else
+        archive_read_support_format_rar(a.get());
+    if (archive_read_open_memory(a.get(), image.data(), image.size()) != ARCHIVE_OK)
+        return false;
+    archive_entry* entry = nullptr;
+    int r = archive_read_next_header(a.get(), &entry);
+    if (r < ARCHIVE_WARN || r == ARCHIVE_EOF)
+        return false;
+    return ReadEntryData(a.get(), entry, unpSize, out);
 }
 
 bool CRarDataReader::ReadWithLibarchive(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
@@ -82,22 +208,7 @@ bool CRarDataReader::ReadWithLibarchive(const std::vector<RarLoadedVolume>& volu
                 return false;
             continue;
         }
-        if (archive_entry_size_is_set(entry) && static_cast<uint64_t>(archive_entry_size(entry)) != place.unpSize)
-            return false;  // not the entry the headers describe
-        out.reserve(static_cast<size_t>(place.unpSize));
-        unsigned char buf[kBlock];
-        for (;;) {
-            la_ssize_t n = archive_read_data(a.get(), buf, sizeof buf);
-            if (n < 0)
-                return false;
-            if (n == 0)
-                break;
-            if (out.size() + static_cast<size_t>(n) > place.unpSize)
-                return false;
-            out.insert(out.end(), buf, buf + n);
-        }
-        // A volume set handed over incompletely yields short data silently.
-        return out.size() == place.unpSize;
+        return ReadEntryData(a.get(), entry, place.unpSize, out);
     }
 }
 

@@ -27,7 +27,8 @@ struct RarEntryPlace {
 class CRarDataReader {
 public:
     // Unpacks the entry into `out`. RAR 5 and non-solid RAR 4 go through
-    // libarchive, handed the ordered volume list; solid RAR 4 goes through
+    // libarchive: a non-solid entry as an archive image of that entry alone,
+    // a solid one with the ordered volume list. Solid RAR 4 goes through
     // unarr, a volume set of it as one archive image joined in memory.
     // False when the library fails or yields another size than `unpSize`.
     // The caller checks the CRC.
@@ -41,7 +42,15 @@ public:
     static bool BuildJoinedImage(const std::vector<RarLoadedVolume>& volumes, size_t lastVolume, size_t volume,
                                  size_t index, std::vector<unsigned char>& image, uint64_t& offset);
 
+    // A small archive holding only the entry at `place` of a non-solid set,
+    // its parts joined: reading it does not walk every header before the
+    // entry. False for a split RAR 5 entry, which is read from the volumes.
+    static bool BuildEntryImage(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
+                                std::vector<unsigned char>& image);
+
 private:
+    static bool ReadImageWithLibarchive(int version, const std::vector<unsigned char>& image, uint64_t unpSize,
+                                        std::vector<unsigned char>& out);
     static bool ReadWithLibarchive(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
                                    std::vector<unsigned char>& out);
     static bool ReadWithUnarr(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,

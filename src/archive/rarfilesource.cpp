@@ -1,6 +1,7 @@
 #include "archive/rarfilesource.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,10 +26,29 @@ CRarFileSource::~CRarFileSource()
         ::close(m_fd);
 }
 
+namespace {
+constexpr size_t kWindow = 64 * 1024;
+}
+
 size_t CRarFileSource::ReadAt(uint64_t offset, void* buffer, size_t length) const
 {
     if (m_fd < 0 || offset >= m_size)
         return 0;
+    if (length > kWindow / 4)
+        return ReadDirect(offset, buffer, length);
+    if (offset < m_windowOffset || offset + length > m_windowOffset + m_window.size()) {
+        m_window.resize(kWindow);
+        m_window.resize(ReadDirect(offset, m_window.data(), kWindow));
+        m_windowOffset = offset;
+    }
+    size_t available = static_cast<size_t>(m_windowOffset + m_window.size() - offset);
+    size_t n = length < available ? length : available;
+    std::memcpy(buffer, m_window.data() + (offset - m_windowOffset), n);
+    return n;
+}
+
+size_t CRarFileSource::ReadDirect(uint64_t offset, void* buffer, size_t length) const
+{
     size_t done = 0;
     auto* out = static_cast<char*>(buffer);
     while (done < length) {
