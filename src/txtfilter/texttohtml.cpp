@@ -23,6 +23,11 @@ const char kTableOpen[] = "<table align=\"center\" cellspacing=\"0\"><tr><td>\r\
 // The resource host of the program's built-in pictures.
 const char kResourceBase[] = "res://Pagora/";
 
+// Every double-byte set's second bytes lie at 0x40 and above, where no special
+// character is; a lead byte before anything lower is a broken character and
+// must not hide a '<' or a line feed from the escaping.
+inline bool IsTrailByte(uint8_t c) { return c >= 0x40; }
+
 // Which bytes need more than a copy: < > & " LF TAB and the blank.
 struct SpecialTable {
     bool special[256] = {};
@@ -156,7 +161,7 @@ platform::HRESULT CTextToHtml::ConvertBlock(OutputQueue& out, const uint8_t* blo
             if (!m_lead[block[j]]) {
                 ++j;
             } else if (j + 1 < length) {
-                j += 2;
+                j += IsTrailByte(block[j + 1]) ? 2 : 1;
             } else {
                 usable = j;
                 break;
@@ -205,7 +210,7 @@ void CTextToHtml::Escape(OutputQueue& out, const uint8_t* text, size_t length) {
         const uint8_t c = text[i];
         if (!kSpecial.special[c]) {
             // The second byte of a double-byte character is never special.
-            i += (m_doubleByte && m_lead[c] && i + 1 < length) ? 2 : 1;
+            i += (m_doubleByte && m_lead[c] && i + 1 < length && IsTrailByte(text[i + 1])) ? 2 : 1;
             continue;
         }
         // A blank stays a blank unless another blank follows in this block.

@@ -207,6 +207,8 @@ TEST(Encoding, DoubleByteCharactersAreSteppedOverAndCarriedAcrossBlocks) {
     // started on it would take '<' for its second byte.
     EXPECT_EQ(ConvertBlocks({"x\xB0", "\xA1<"}, "GBK", true), "x\xB0\xA1&lt;");
     EXPECT_EQ(ConvertBlocks({"\xB0\xA1\xB0", "\xA1", "<"}, "GBK", true), "\xB0\xA1\xB0\xA1&lt;");
+    // A lead byte before a byte that cannot be a second byte does not hide it.
+    EXPECT_EQ(ConvertBlocks({"\xB0<b\xB0\n"}, "GBK", true), "\xB0&lt;b\xB0\n<BR>");
     // A lone lead byte at the end of the document is written, not lost.
     EXPECT_EQ(ConvertBlocks({"a<", "\xB0"}, "GBK", true), "a&lt;\xB0");
     // UTF-16 text is converted to GBK, with '?' for what GBK lacks.
