@@ -482,9 +482,9 @@ void CSocketServer::ServeConnection(ClientStart* start)
     }
 
     // Unread bytes at close would make the system reset the connection and
-    // could cut off the answer just sent; read what is already there.
-    while (recv(sock, buffer, kReceiveBufferSize, MSG_DONTWAIT) > 0) {
-    }
+    // could cut off the answer just sent; read what is already there, once,
+    // so that a client that never stops sending cannot hold the thread.
+    (void)!recv(sock, buffer, kReceiveBufferSize, MSG_DONTWAIT);
     RemoveClient(sock, start);
 }
 
