@@ -77,6 +77,13 @@ std::string ProfileFolder() {
         std::lock_guard<std::mutex> lock(s_mutex);
         if (!s_profileOverride.empty()) return s_profileOverride;
     }
+    // An explicit folder wins: lets a user keep several profiles and lets
+    // tests run the program without touching its real settings.
+    const char* explicitFolder = std::getenv("PAGORA_PROFILE_DIR");
+    if (explicitFolder && explicitFolder[0] == '/') {
+        MakeFolders(explicitFolder);
+        return explicitFolder;
+    }
     std::string folder = ProgramFolder();
     if (access(folder.c_str(), W_OK) == 0) return folder;
     std::string base;

@@ -20,6 +20,7 @@ std::string ProgramFolder();
 
 // Where side files live: the program's folder when it is writable, otherwise
 // $XDG_CONFIG_HOME/Pagora (default ~/.config/Pagora), created when missing.
+// An absolute $PAGORA_PROFILE_DIR, when set, is used instead (created when missing).
 std::string ProfileFolder();
 // Makes ProfileFolder() return `folder` (tests); empty restores the real rule.
 void SetProfileFolderForTesting(const std::string& folder);

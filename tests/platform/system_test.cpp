@@ -49,6 +49,13 @@ TEST(ModulePath, ProgramPathAndProfileFolder) {
     EXPECT_EQ(access(dir.File("config/Pagora").c_str(), W_OK), 0);
     EXPECT_EQ(ProfileSideFile(".pwd"), dir.File("config/Pagora/Pagora.pwd"));
 
+    setenv("PAGORA_PROFILE_DIR", dir.File("explicit/profile").c_str(), 1);
+    EXPECT_EQ(ProfileFolder(), dir.File("explicit/profile"));
+    EXPECT_EQ(access(dir.File("explicit/profile").c_str(), W_OK), 0);
+    setenv("PAGORA_PROFILE_DIR", "relative/ignored", 1);
+    EXPECT_EQ(ProfileFolder(), dir.File("config/Pagora"));
+    unsetenv("PAGORA_PROFILE_DIR");
+
     SetProfileFolderForTesting("/elsewhere");
     EXPECT_EQ(ProfileSideFile(".blb"), "/elsewhere/Pagora.blb");
     SetProfileFolderForTesting("");
