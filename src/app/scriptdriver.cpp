@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/parablock.h"
+#include "frame/archivepromptbridge.h"
 #include "frame/mainframe.h"
 #include "frame/progressstatusbar.h"
 #include "server/pageserver.h"
@@ -60,7 +61,14 @@ void CScriptDriver::RunNext() {
         if (verb == "wait") {
             browser->WaitComplete(60000);
         } else if (verb == "eval") {
-            Print("EVAL: " + browser->EvaluateText(rest.toStdString()).value_or("<no answer>"));
+            // One line per answer: line breaks are shown as "\n".
+            std::string value = browser->EvaluateText(rest.toStdString()).value_or("<no answer>");
+            std::string escaped;
+            for (char c : value) {
+                if (c == '\n') escaped += "\\n";
+                else if (c != '\r') escaped += c;
+            }
+            Print("EVAL: " + escaped);
         } else if (verb == "location") {
             Print("LOCATION: " + view->Location());
         } else if (verb == "title") {
@@ -81,6 +89,11 @@ void CScriptDriver::RunNext() {
             if (verb == "open") view->OpenFile(rest.toStdString());
             else view->NavigateTo(rest.toStdString());
             if (!WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
+        } else if (verb == "navigate-nowait") {
+            view->NavigateTo(rest.toStdString());
+        } else if (verb == "password-answer") {
+            m_frame->ArchivePrompt()->AnswerPending(rest.toInt());
+            WaitForNextPage(30000);
         } else if (verb == "command") {
             if (QAction* a = m_frame->Action(rest.toInt())) a->trigger();
             else Print("NO COMMAND: " + rest.toStdString());

@@ -14,7 +14,7 @@ class CScriptDriver : public QObject {
 public:
     // Commands, one a line:
     //   wait                  until the current page is complete
-    //   eval <script>         prints "EVAL: <result>"
+    //   eval <script>         prints "EVAL: <result>" (line breaks as "\\n")
     //   location              prints "LOCATION: <address>"
     //   title                 prints "TITLE: <window title>"
     //   scroll                prints "SCROLL: x,y" (read through the page)
@@ -22,6 +22,8 @@ public:
     //   click <element id>    clicks an element and waits for the next page
     //   open <path>           OpenFile and wait for the page
     //   navigate <address>    NavigateTo and wait for the page
+    //   navigate-nowait <a>   NavigateTo without waiting
+    //   password-answer <n>   answers waiting archive questions (1 OK, 2 Cancel)
     //   command <id>          runs a menu command
     //   server                prints "SERVER: running" or "SERVER: stopped"
     //   pane <id>             prints "PANE: <text>"

@@ -16,7 +16,7 @@ CArchivePromptBridge::CArchivePromptBridge(QWidget* window) : QObject(window), m
     // server thread holds; it answers the question while it waits, so neither
     // waits for the other.
     SetArchiveLockWaitHook([this] {
-        if (QThread::currentThread() == QCoreApplication::instance()->thread()) ServicePending();
+        if (QThread::currentThread() == QCoreApplication::instance()->thread()) ServicePending(true);
     });
 }
 
@@ -54,13 +54,27 @@ int CArchivePromptBridge::Ask(const std::shared_ptr<Request>& request) {
         if (m_shuttingDown) return request->kind == 0 ? 2 : 0;
         m_queue.push_back(request);
     }
-    QMetaObject::invokeMethod(this, &CArchivePromptBridge::ServicePending, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { ServicePending(false); }, Qt::QueuedConnection);
     std::unique_lock<std::mutex> lock(m_mutex);
     m_answered.wait(lock, [&] { return request->done; });
     return request->result;
 }
 
-void CArchivePromptBridge::ServicePending() {
+void CArchivePromptBridge::ServicePending(bool fromLockWait) {
+    if (readerbox::PrintsInsteadOfBoxes() && !fromLockWait) {
+        // A run without boxes names the question and leaves the asking thread
+        // waiting until the script answers, or until this thread needs the
+        // archive lock itself (then it answers Cancel, as a user would have to).
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto& request : m_queue) {
+            if (request->announced) continue;
+            request->announced = true;
+            readerbox::Message(m_window.data(), request->kind == 0   ? "压缩文件密码管理"
+                                                : request->kind == 1 ? kSolidNotice
+                                                                     : "请插入包含 " + request->volume + " 的盘");
+        }
+        return;
+    }
     for (;;) {
         std::shared_ptr<Request> request;
         {
@@ -69,12 +83,22 @@ void CArchivePromptBridge::ServicePending() {
             request = m_queue.front();
             m_queue.pop_front();
         }
-        int result = Show(*request);
+        int result = request->announced ? (request->kind == 0 ? 2 : 0) : Show(*request);
         std::lock_guard<std::mutex> lock(m_mutex);
         request->result = result;
         request->done = true;
         m_answered.notify_all();
     }
+}
+
+void CArchivePromptBridge::AnswerPending(int result) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto& request : m_queue) {
+        request->result = request->kind == 0 ? result : (request->kind == 2 ? result == 1 : 0);
+        request->done = true;
+    }
+    m_queue.clear();
+    m_answered.notify_all();
 }
 
 int CArchivePromptBridge::Show(const Request& request) {

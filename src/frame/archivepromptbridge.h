@@ -25,8 +25,11 @@ public:
     bool AskInsertVolume(const std::string& volumeName) override;
 
     // Runs the questions that wait for this thread; called from queued
-    // invocations and while the user-interface thread waits for the archive lock.
-    void ServicePending();
+    // invocations and (with `fromLockWait`) while the user-interface thread
+    // waits for the archive lock.
+    void ServicePending(bool fromLockWait = false);
+    // Answers every waiting question with `result` (scripted runs).
+    void AnswerPending(int result);
 
     static const char* const kSolidNotice;
 
@@ -36,6 +39,7 @@ private:
         std::string volume;
         int result = 0;
         bool done = false;
+        bool announced = false;  // printed in a run without boxes
     };
     int Ask(const std::shared_ptr<Request>& request);
     int Show(const Request& request);

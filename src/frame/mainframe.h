@@ -24,6 +24,7 @@ public:
     CProgressStatusBar* StatusBar() const { return m_statusBar; }
     QAction* Action(int id) const { return m_actions.value(id); }
     QComboBox* AddressBar() const { return m_address; }
+    CArchivePromptBridge* ArchivePrompt() const { return m_prompt; }
 
     void SetPaneText(int id, const QString& text);
     void ShowProgress(int position, int total);

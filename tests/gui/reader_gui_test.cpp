@@ -39,7 +39,8 @@ TEST(ReaderGui, ArchiveOpensAtFirstPageAndChapterLinkLoadsWithPicture) {
     std::string first = CReaderRun::Value(out, "LOCATION", 0);
     EXPECT_EQ(first.rfind("http://127.0.0.1:", 0), 0u) << first;
     EXPECT_TRUE(EndsWith(first, "/index.htm")) << first;
-    EXPECT_EQ(CReaderRun::Value(out, "PANE"), "6/6");
+    // Four pages listed of six entries (the style sheet and picture are only counted).
+    EXPECT_EQ(CReaderRun::Value(out, "PANE"), "4/6");
     EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 1), "/ch2.htm"));
     EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0), "240") << "the chapter's picture did not load";
     EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "rgb(251, 248, 241)") << "the style sheet did not load";
@@ -119,4 +120,43 @@ TEST(ReaderGui, FolderAndArchiveIndexCommandsReportMissingPages) {
                        {page});
     EXPECT_EQ(CReaderRun::Value(out, "MESSAGE", 0), "抱歉，在此目录下找不到index.htm。");
     EXPECT_EQ(CReaderRun::Value(out, "MESSAGE", 1), "抱歉，已经没有上级目录可以去了，没事请不要乱跑。");
+}
+
+namespace {
+
+// An archive whose one page is encrypted with "secret", and a password table
+// that only holds a wrong password.
+std::string MakeEncryptedArchive(const CReaderRun& run) {
+    run.WriteFile("enc/index.htm", "<html><body>secret page</body></html>");
+    run.WriteFile("Pagora.pwd", "wrong\n");
+    std::string zip = run.Folder() + "/locked.zip";
+    std::string command = "cd '" + run.Folder() + "/enc' && zip -q -P secret '" + zip + "' index.htm";
+    return std::system(command.c_str()) == 0 ? zip : std::string();
+}
+
+}  // namespace
+
+TEST(ReaderGui, WrongPasswordsBringUpTheAskingPasswordDialog) {
+    CReaderRun run;
+    std::string zip = MakeEncryptedArchive(run);
+    ASSERT_FALSE(zip.empty());
+    auto out = run.Run({"navigate-nowait " + zip, "sleep 3000", "password-answer 2", "eval document.body.innerText",
+                        "close"},
+                       {});
+    EXPECT_EQ(CReaderRun::Value(out, "MESSAGE"), "压缩文件密码管理");
+    // Cancelled: the entry is not served.
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL").find("secret page"), std::string::npos);
+}
+
+TEST(ReaderGui, OpeningAnotherArchiveWhileTheServerWaitsForThePasswordDoesNotHang) {
+    CReaderRun run;
+    std::string zip = MakeEncryptedArchive(run);
+    ASSERT_FALSE(zip.empty());
+    int code = -1;
+    auto out = run.Run({"navigate-nowait " + zip, "sleep 3000", "open " + kSamples + "/lighthouse.zip", "location",
+                        "close"},
+                       {}, &code, 60);
+    EXPECT_EQ(CReaderRun::Value(out, "MESSAGE"), "压缩文件密码管理");
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION"), "/index.htm")) << CReaderRun::Value(out, "LOCATION");
+    EXPECT_EQ(code, 0);
 }
