@@ -1,8 +1,10 @@
 #include "archive/archiveholder.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include "app/parablock.h"
 #include "archive/archiveprompt.h"
@@ -11,7 +13,43 @@
 
 namespace {
 
-std::recursive_timed_mutex s_archiveLock;
+// A recursive lock whose waiters can wake up now and then to run the wait
+// hook. Built on a condition variable rather than a timed mutex, whose
+// clock-based waits the thread sanitizer cannot follow.
+class CRecursiveWaitLock {
+public:
+    // Takes the lock, or gives up after `timeout`; true when taken.
+    bool LockFor(std::chrono::milliseconds timeout)
+    {
+        std::unique_lock<std::mutex> guard(m_mutex);
+        const std::thread::id me = std::this_thread::get_id();
+        if (m_depth > 0 && m_owner == me) {
+            ++m_depth;
+            return true;
+        }
+        if (!m_free.wait_for(guard, timeout, [this] { return m_depth == 0; }))
+            return false;
+        m_owner = me;
+        m_depth = 1;
+        return true;
+    }
+    void Unlock()
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (--m_depth == 0) {
+            m_owner = std::thread::id();
+            m_free.notify_one();
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_free;
+    std::thread::id m_owner;
+    int m_depth = 0;
+};
+
+CRecursiveWaitLock s_archiveLock;
 std::mutex s_hookLock;
 std::function<void()> s_waitHook;
 
@@ -19,7 +57,7 @@ std::function<void()> s_waitHook;
 
 CArchiveLock::CArchiveLock()
 {
-    if (s_archiveLock.try_lock())
+    if (s_archiveLock.LockFor(std::chrono::milliseconds(0)))
         return;
     for (;;) {
         std::function<void()> hook;
@@ -29,14 +67,14 @@ CArchiveLock::CArchiveLock()
         }
         if (hook)
             hook();
-        if (s_archiveLock.try_lock_for(std::chrono::milliseconds(hook ? 20 : 1000)))
+        if (s_archiveLock.LockFor(std::chrono::milliseconds(hook ? 20 : 1000)))
             return;
     }
 }
 
 CArchiveLock::~CArchiveLock()
 {
-    s_archiveLock.unlock();
+    s_archiveLock.Unlock();
 }
 
 void SetArchiveLockWaitHook(std::function<void()> hook)

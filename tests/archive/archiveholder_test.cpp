@@ -5,11 +5,14 @@
 #include <atomic>
 #include <clocale>
 #include <cstdlib>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "app/parablock.h"
 #include "archive/archiveholder.h"
 #include "archive/archiveprompt.h"
+#include "archive/passwordtable.h"
 #include "ziptestutil.h"
 
 using namespace ziptest;
@@ -196,4 +199,72 @@ TEST_F(ArchiveHolderTest, ThreadsExtractWhileTheArchiveIsReopened)
     EXPECT_EQ(good + bad, 800);
     EXPECT_EQ(bad, 0);  // a.htm is "A" in both archives
     holder.CloseArchive();
+}
+
+namespace {
+
+// A prompt that, like the main window, waits until the user-interface thread
+// has answered the question.
+class WaitingPrompt : public IArchivePrompt {
+public:
+    int AskPassword(int) override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_asked = true;
+        m_changed.wait(lock, [this] { return m_answer != 0; });
+        int answer = m_answer;
+        m_answer = 0;
+        m_asked = false;
+        return answer;
+    }
+    bool AskInsertVolume(const std::string&) override { return false; }
+    // What the user-interface thread does for a pending question.
+    void AnswerIfAsked(int answer)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_asked && m_answer == 0) {
+            m_answer = answer;
+            m_changed.notify_all();
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_asked = false;
+    int m_answer = 0;
+};
+
+}  // namespace
+
+TEST_F(ArchiveHolderTest, WaitingForTheLockAnswersThePasswordQuestion)
+{
+    TempDir src;
+    WriteFile(src.File("locked.htm"), "locked page");
+    std::string path = m_dir.File("locked.zip");
+    ASSERT_TRUE(ziptest::Run("cd " + src.Path() + " && zip -q -P key " + path + " locked.htm"));
+    WaitingPrompt prompt;
+    SetArchivePrompt(&prompt);
+    CArchiveHolder& holder = TheArchiveHolder();
+    ASSERT_TRUE(holder.OpenArchive(path));
+
+    // The main window, waiting for the lock, answers the question of the
+    // thread that holds it; without that both would wait forever.
+    SetArchiveLockWaitHook([&] {
+        ThePasswordTable().SetPasswords({"key"});
+        prompt.AnswerIfAsked(kArchivePromptOk);
+    });
+    std::string got;
+    std::atomic<bool> done{false};
+    std::thread server([&] {
+        got = ExtractPath(holder, "locked.htm");
+        done = true;
+    });
+    while (!done)
+        holder.ArchivePath();  // waits whenever the server thread holds the lock
+    server.join();
+    SetArchiveLockWaitHook({});
+    SetArchivePrompt(nullptr);
+    holder.CloseArchive();
+    EXPECT_EQ(got, "locked page");
 }
