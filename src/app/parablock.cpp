@@ -108,10 +108,8 @@ void CParaBlock::CParaStrings::Reset(bool positionOnly) {
     for (int i = 0; i < count; ++i) m_strings[i].clear();
 }
 
-void CParaBlock::CParaStrings::Load() {
+void CParaBlock::CParaStrings::Load(const platform::ini::IniDocument& doc) {
     std::lock_guard<std::mutex> lock(m_lock);
-    platform::ini::IniDocument doc;
-    if (m_iniPath) doc = platform::ini::IniDocument::FromFile(*m_iniPath);
     for (int i = 0; i < PARA_STRING_COUNT; ++i)
         m_strings[i] = ExpandStored(doc.GetString(m_section, kStringKeys[i], "", 1023));
 }
@@ -193,7 +191,7 @@ void CParaBlock::Load() {
     m_values[PARA_ONE_INSTANCE] = 1;
     for (int i = 0; i < PARA_VALUE_COUNT; ++i) m_values[i] = BoundValue(i, m_values[i]);
     m_values[PARA_INTERNET_TXT_FILE] = 1;
-    m_strings.Load();
+    m_strings.Load(doc);  // the block and its strings share one binding
 }
 
 void CParaBlock::Save() {

@@ -6,6 +6,10 @@
 #include <string>
 #include <utility>
 
+namespace platform::ini {
+class IniDocument;
+}
+
 // Indexes of the integer keys; each name is the key as stored in the INI file.
 enum ParaKey : int {
     PARA_STARTPOINT_X = 0,
@@ -133,7 +137,7 @@ private:
     public:
         void SetLocation(const std::string& section, const std::string* iniPath);
         void Reset(bool positionOnly);
-        void Load();
+        void Load(const platform::ini::IniDocument& doc);
         void Save(bool all);
         std::string Get(int index);
         void Set(int index, const std::string& value, bool save);
