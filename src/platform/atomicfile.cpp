@@ -33,10 +33,13 @@ public:
     explicit FolderLock(const std::string& folder) {
         m_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (m_fd >= 0) {
-            while (flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            int rc;
+            while ((rc = flock(m_fd, LOCK_EX)) != 0 && errno == EINTR) {
             }
+            m_locked = rc == 0;
         }
     }
+    bool Locked() const { return m_locked; }
     ~FolderLock() {
         if (m_fd >= 0) close(m_fd);  // closing releases the lock
     }
@@ -45,6 +48,7 @@ public:
 
 private:
     int m_fd = -1;
+    bool m_locked = false;
 };
 
 bool WriteAll(int fd, const std::string& text) {
@@ -95,8 +99,17 @@ bool LockedRewrite(const std::string& path, const std::function<bool(std::string
     if (existed && !ReadWholeFile(target, text)) return false;  // unreadable: never overwrite it
     if (!edit(text)) return true;
 
-    std::string tmpl = target + ".tmpXXXXXX";
-    int fd = mkostemp(tmpl.data(), O_CLOEXEC);
+    // Holding the lock, no other writer uses the fixed temporary name, and one
+    // left by a writer that was killed is simply reused: none accumulate.
+    // Without the lock a unique name keeps concurrent writers apart.
+    std::string tmpl = target + ".tmp";
+    int fd = -1;
+    if (lock.Locked()) {
+        fd = open(tmpl.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    } else {
+        tmpl += "XXXXXX";
+        fd = mkostemp(tmpl.data(), O_CLOEXEC);
+    }
     if (fd < 0) return false;
     fchmod(fd, existed ? (st.st_mode & 07777) : 0644);
     bool ok = WriteAll(fd, text) && fsync(fd) == 0;

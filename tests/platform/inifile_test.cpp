@@ -209,4 +209,8 @@ TEST(IniConcurrency, KilledWriterLeavesOldOrNewFile) {
             ASSERT_GT(v.size(), big.size());
         }
     }
+    int leftovers = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        leftovers += e.path().filename() != "k.ini";
+    EXPECT_LE(leftovers, 1) << "temporary files of killed writers must not pile up";
 }
