@@ -36,6 +36,7 @@ void CPagoraApp::ParseOptions() {
         if (a == "--screenshot") value(&m_screenshot);
         else if (a == "--script") value(&m_script);
         else if (a == "--no-message-boxes") readerbox::SetPrintInsteadOfBoxes(true);
+        else if (a == "--report-first-load") m_reportFirstLoad = true;
         else if (a == "--text-viewer") {
             std::string viewer;
             value(&viewer);
@@ -63,8 +64,9 @@ bool CPagoraApp::InitInstance() {
             }
         }
         if (!m_screenshot.empty()) commands << "screenshot " + QString::fromStdString(m_screenshot) << "close";
-        if (!commands.isEmpty()) {
+        if (!commands.isEmpty() || m_reportFirstLoad) {
             m_driver = std::make_unique<CScriptDriver>(m_frame.get(), commands);
+            if (m_reportFirstLoad) m_driver->ReportFirstLoad();
             m_driver->Arm();
         }
     };

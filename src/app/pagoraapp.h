@@ -32,5 +32,5 @@ private:
     std::vector<std::string> m_documentArgs;  // what is left after the options
     std::string m_screenshot;
     std::string m_script;
-    bool m_exitAfterLoad = false;
+    bool m_reportFirstLoad = false;
 };

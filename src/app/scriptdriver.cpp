@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 
 #include "app/parablock.h"
@@ -19,6 +20,11 @@ CScriptDriver::CScriptDriver(CMainFrame* frame, QStringList commands, QObject* p
     : QObject(parent), m_frame(frame), m_commands(std::move(commands)) {
     connect(m_frame->View(), &CPagoraView::DocumentCompleted, this, [this](const QString& address, bool) {
         ++m_completions;
+        if (m_reportFirstLoad && address != QLatin1String("about:blank")) {
+            m_reportFirstLoad = false;
+            auto now = std::chrono::system_clock::now().time_since_epoch();
+            Print("FIRSTLOAD: " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+        }
         if (m_armed && !m_started && address != QLatin1String("about:blank")) {
             m_started = true;
             // Let the page paint before the first command looks at it.
@@ -94,6 +100,21 @@ void CScriptDriver::RunNext() {
         } else if (verb == "password-answer") {
             m_frame->ArchivePrompt()->AnswerPending(rest.toInt());
             WaitForNextPage(30000);
+        } else if (verb == "firstscreen") {
+            // Time from opening a document until its converted text is on
+            // screen, long before a large text has finished loading.
+            QElapsedTimer timer;
+            timer.start();
+            view->OpenFile(rest.toStdString());
+            bool shown = false;
+            while (!shown && timer.elapsed() < 60000) {
+                QEventLoop loop;
+                QTimer::singleShot(25, &loop, &QEventLoop::quit);
+                loop.exec();
+                shown = browser->EvaluateText("document.querySelector('td') && document.querySelector('td').innerText"
+                                              ".length > 0 ? 'yes' : 'no'", 1000).value_or("") == "yes";
+            }
+            Print("FIRSTSCREEN: " + (shown ? std::to_string(timer.elapsed()) : std::string("timeout")));
         } else if (verb == "command") {
             if (QAction* a = m_frame->Action(rest.toInt())) a->trigger();
             else Print("NO COMMAND: " + rest.toStdString());

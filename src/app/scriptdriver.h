@@ -31,10 +31,14 @@ public:
     //   string <key index>    prints "STRING: <value>"
     //   sleep <ms>
     //   screenshot <file>     saves the window, prints "SCREENSHOT: <file>"
+    //   firstscreen <path>    opens a text file, prints "FIRSTSCREEN: <ms>" once text shows
     //   close                 closes the main window (saving the position) and quits
     CScriptDriver(CMainFrame* frame, QStringList commands, QObject* parent = nullptr);
     // Starts once the first page (not "about:blank") has completed.
     void Arm();
+    // Prints "FIRSTLOAD: <milliseconds since the epoch>" when the first page
+    // (not "about:blank") has loaded (start-up benchmark).
+    void ReportFirstLoad() { m_reportFirstLoad = true; }
 
 private:
     void RunNext();
@@ -47,4 +51,5 @@ private:
     bool m_armed = false;
     bool m_started = false;
     int m_completions = 0;
+    bool m_reportFirstLoad = false;
 };
