@@ -24,9 +24,10 @@ namespace server {
 
 namespace {
 
-// Connection threads keep their 100000-byte receive buffer on the stack; a
-// modest fixed stack keeps hundreds of connections cheap.
-constexpr size_t kThreadStackSize = 512 * 1024;
+// Stack of every server thread. Only the pages a thread touches use memory;
+// the size leaves room for the thread-local storage that sanitizer builds
+// place on a stack given to the thread.
+constexpr size_t kThreadStackSize = 1024 * 1024;
 
 void* ThreadExit()
 {
@@ -365,9 +366,15 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
     // The client-list lock is held until the record is in the list, so the
     // new thread cannot remove itself before it has been added.
     m_liveThreads.fetch_add(1, std::memory_order_acq_rel);
-    if (!StartThread(&thread, &CSocketServer::ClientThread, start, stack)) {
-        m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
+    bool started = StartThread(&thread, &CSocketServer::ClientThread, start, stack);
+    if (!started && stack) {
+        // The system may refuse a stack it did not make; try one of its own.
         m_stacks.Give(stack);
+        stack = nullptr;
+        started = StartThread(&thread, &CSocketServer::ClientThread, start);
+    }
+    if (!started) {
+        m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
         ServerLog(kServerLogName, "_beginthreadex(...) failure", "AddClient");
         delete start;
         close(socket); // nobody else would ever close it
