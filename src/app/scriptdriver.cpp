@@ -58,8 +58,9 @@ bool CScriptDriver::WaitForNextPage(int timeoutMs) {
 
 void CScriptDriver::RunNext() {
     CPagoraView* view = m_frame->View();
-    CBrowserControl* browser = view->Browser();
     while (m_next < m_commands.size()) {
+        // Taken anew for every command: a page that closes its window gets a new browser.
+        CBrowserControl* browser = view->Browser();
         QString line = m_commands[m_next++].trimmed();
         if (line.isEmpty() || line.startsWith('#')) continue;
         QString verb = line.section(' ', 0, 0);

@@ -14,6 +14,8 @@
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineView>
@@ -29,6 +31,11 @@
 namespace {
 
 CDownloadInterceptor* s_interceptor = nullptr;
+
+// The engine lets a page close only windows that scripts opened; the reader
+// wants to know whenever a page closes its own window, so the page's close
+// is turned into a navigation to this address, which the control refuses.
+constexpr const char* kCloseAddress = "res://pagora/.close-window";
 
 // The printer shared by page setup, print and print preview, so that a page
 // setup applies to the next print as it did in the original program.
@@ -92,6 +99,17 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_view);
     setFocusProxy(m_view);
 
+    QWebEngineScript closer;
+    closer.setName(QStringLiteral("pagora-window-close"));
+    closer.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    closer.setWorldId(QWebEngineScript::MainWorld);
+    closer.setRunsOnSubFrames(false);
+    closer.setSourceCode(QStringLiteral("(function(){var c=function(){location.href='%1';};"
+                                        "try{Object.defineProperty(window,'close',{value:c,configurable:true});}"
+                                        "catch(e){window.close=c;}})();")
+                             .arg(QLatin1String(kCloseAddress)));
+    m_page->scripts().insert(closer);
+
     connect(m_page, &QWebEnginePage::loadStarted, this, &CBrowserControl::OnLoadStarted);
     connect(m_page, &QWebEnginePage::loadFinished, this, &CBrowserControl::OnLoadFinished);
     connect(m_page, &QWebEnginePage::loadProgress, this, [this](int p) { Q_EMIT ProgressChange(p, 100); });
@@ -135,6 +153,10 @@ CBrowserControl::~CBrowserControl() = default;
 bool CBrowserControl::BeforeNavigate(const QUrl& url, bool redirect) {
     if (redirect) return true;
     const std::string encoded = url.toString(QUrl::FullyEncoded).toStdString();
+    if (encoded == kCloseAddress) {
+        QTimer::singleShot(0, this, [this] { Q_EMIT WindowClosing(); });
+        return false;
+    }
     const std::string original = textroute::ToOriginal(encoded);
     if (onBeforeNavigate && onBeforeNavigate(PrettyAddress(QString::fromStdString(original)))) return false;
     // Plain text keeps its road through the session's text filter: the

@@ -122,6 +122,17 @@ TEST(ReaderGui, FolderAndArchiveIndexCommandsReportMissingPages) {
     EXPECT_EQ(CReaderRun::Value(out, "MESSAGE", 1), "抱歉，已经没有上级目录可以去了，没事请不要乱跑。");
 }
 
+TEST(ReaderGui, APageThatClosesItsWindowGetsANewBrowserAtTheHomePage) {
+    CReaderRun run;
+    std::string page =
+        run.WriteFile("closer.htm", "<html><body><button id='c' onclick='window.close()'>x</button></body></html>");
+    auto out = run.Run({"eval document.getElementById('c').click(); 'clicked'", "sleep 2000", "location",
+                        "eval document.title", "close"},
+                       {page});
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "res://pagora/Pagora_home.page");
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "Pagora 主页");
+}
+
 namespace {
 
 // An archive whose one page is encrypted with "secret", and a password table
