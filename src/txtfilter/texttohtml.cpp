@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/codepage.h"
 #include "txtfilter/ansiencoder.h"
@@ -23,11 +26,6 @@ const char kTableOpen[] = "<table align=\"center\" cellspacing=\"0\"><tr><td>\r\
 // The resource host of the program's built-in pictures.
 const char kResourceBase[] = "res://Pagora/";
 
-// Every double-byte set's second bytes lie at 0x40 and above, where no special
-// character is; a lead byte before anything lower is a broken character and
-// must not hide a '<' or a line feed from the escaping.
-inline bool IsTrailByte(uint8_t c) { return c >= 0x40; }
-
 // Which bytes need more than a copy: < > & " LF TAB and the blank.
 struct SpecialTable {
     bool special[256] = {};
@@ -36,6 +34,36 @@ struct SpecialTable {
     }
 };
 const SpecialTable kSpecial;
+
+// Whether the byte at i needs a replacement: a special character, but a
+// blank only when another blank follows it in the same block.
+inline bool NeedsReplacement(const uint8_t* t, size_t i, size_t length) {
+    if (!kSpecial.special[t[i]]) return false;
+    return t[i] != ' ' || (i + 1 < length && t[i + 1] == ' ');
+}
+
+// The index of the next byte from `i` on that needs a replacement, or `length`.
+size_t NextSpecial(const uint8_t* t, size_t i, size_t length) {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time, looking one byte ahead for blank pairs.
+    const __m128i lt = _mm_set1_epi8('<'), gt = _mm_set1_epi8('>'), amp = _mm_set1_epi8('&'),
+                  quot = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n'), tab = _mm_set1_epi8('\t'),
+                  blank = _mm_set1_epi8(' ');
+    while (i + 17 <= length) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 1));
+        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)),
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, quot)));
+        m = _mm_or_si128(m, _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, tab)));
+        m = _mm_or_si128(m, _mm_and_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(w, blank)));
+        const int mask = _mm_movemask_epi8(m);
+        if (mask) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        i += 16;
+    }
+#endif
+    while (i < length && !NeedsReplacement(t, i, length)) ++i;
+    return i;
+}
 
 // An attribute value must not end the attribute it sits in.
 std::string AttributeText(const std::string& s) {
@@ -155,18 +183,13 @@ platform::HRESULT CTextToHtml::ConvertBlock(OutputQueue& out, const uint8_t* blo
     }
     size_t usable = length;
     if (m_doubleByte) {
-        // Step over whole characters; a lead byte left alone at the end waits for its trail byte.
-        size_t j = 0;
-        while (j < length) {
-            if (!m_lead[block[j]]) {
-                ++j;
-            } else if (j + 1 < length) {
-                j += IsTrailByte(block[j + 1]) ? 2 : 1;
-            } else {
-                usable = j;
-                break;
-            }
-        }
+        // A byte that is no lead byte always ends a character, so characters
+        // start right after the last one; of the lead bytes that follow it,
+        // pairs are characters and an odd one out at the end waits for its
+        // second byte in the next block.
+        size_t run = 0;
+        while (run < length && m_lead[block[length - 1 - run]]) ++run;
+        if (run % 2 == 1) usable = length - 1;
         m_carryLength = length - usable;
         std::memcpy(m_carry, block + usable, m_carryLength);
     }
@@ -203,23 +226,16 @@ void CTextToHtml::LineBreak(OutputQueue& out) {
 }
 
 void CTextToHtml::Escape(OutputQueue& out, const uint8_t* text, size_t length) {
+    // Stepping over double-byte characters changes nothing here: the second
+    // bytes of every double-byte set lie at 0x40 and above, every special
+    // character below, so a special byte is never the second half of a
+    // character. (A lead byte before a lower byte is a broken character and
+    // must not hide a '<' or a line feed, so no stepping is also the safe rule.)
     const char* base = reinterpret_cast<const char*>(text);
     size_t runStart = 0;
-    size_t i = 0;
-    while (i < length) {
-        const uint8_t c = text[i];
-        if (!kSpecial.special[c]) {
-            // The second byte of a double-byte character is never special.
-            i += (m_doubleByte && m_lead[c] && i + 1 < length && IsTrailByte(text[i + 1])) ? 2 : 1;
-            continue;
-        }
-        // A blank stays a blank unless another blank follows in this block.
-        if (c == ' ' && (i + 1 == length || text[i + 1] != ' ')) {
-            ++i;
-            continue;
-        }
+    for (size_t i = NextSpecial(text, 0, length); i < length; i = NextSpecial(text, i, length)) {
         if (i > runStart) AppendRun(out, base + runStart, i - runStart);
-        switch (c) {
+        switch (text[i]) {
         case '<': out.Append("&lt;", 4); break;
         case '>': out.Append("&gt;", 4); break;
         case '&': out.Append("&amp;", 5); break;
