@@ -336,8 +336,9 @@ std::string CParaBlock::FolderOfDocument(const std::string& document) {
 // ---- process-wide --------------------------------------------------------------
 
 CParaBlock& MainParaBlock() {
-    static CParaBlock s_main;
-    return s_main;
+    // Never destroyed: objects torn down at exit may still read settings.
+    static CParaBlock* s_main = new CParaBlock;
+    return *s_main;
 }
 
 void SavePosition(std::function<std::pair<int, int>()> scrollOffsets) {

@@ -7,7 +7,8 @@
 namespace {
 
 std::once_flag s_once;
-SideFiles s_files;
+// Never destroyed: the main block points at its INI path until the very end.
+SideFiles& s_files = *new SideFiles;
 
 }  // namespace
 

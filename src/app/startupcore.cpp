@@ -1,5 +1,6 @@
 #include "app/startupcore.h"
 
+#include <cctype>
 #include <mutex>
 
 #include "app/extensionlists.h"
@@ -67,7 +68,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args, const s
     if (args.size() != 1 || args[0].empty() || args[0][0] == '-') return cmd;
     const std::string& arg = args[0];
     std::string path;
-    if (arg.rfind("file:", 0) == 0 || arg.rfind("FILE:", 0) == 0) {
+    std::string scheme = arg.substr(0, 5);
+    for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (scheme == "file:") {
         path = AddressToLocalPath(arg);
         if (path.empty()) return cmd;
     } else if (arg[0] == '/' || HasScheme(arg)) {

@@ -159,6 +159,7 @@ TEST(StartupCore, WindowFilterKeywordsAndCommandLine) {
     EXPECT_EQ(parse({"book.txt"}).path, "/home/u/book.txt");
     EXPECT_EQ(parse({"/srv/books/"}).path, "/srv/books/");
     EXPECT_EQ(parse({"file:///srv/a%20b.zip"}).path, "/srv/a b.zip");
+    EXPECT_EQ(parse({"File:///srv/c.txt"}).path, "/srv/c.txt");
     EXPECT_EQ(parse({"http://example.org/"}).path, "http://example.org/");
     EXPECT_EQ(parse({"/x"}).action, CommandAction::Open);
 }
