@@ -4,6 +4,7 @@
 #include <archive_entry.h>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <unarr.h>
 #include <zlib.h>
 
@@ -17,6 +18,11 @@ constexpr size_t kBlock = 64 * 1024;
 // A joined image of a solid volume set is held in memory; past this size
 // the set is refused rather than exhausting memory.
 constexpr uint64_t kMaxJoinedImage = 1024ull * 1024 * 1024;
+
+// libarchive and unarr both convert header times through the C library's
+// time zone state; calls into them are kept one at a time. The holder's
+// archive lock already serialises the program's own calls.
+std::mutex s_libraryLock;
 
 struct ArchiveCloser {
     void operator()(archive* a) const { archive_read_free(a); }
@@ -71,6 +77,7 @@ bool CRarDataReader::Read(const std::vector<RarLoadedVolume>& volumes, const Rar
         return false;
     if (place.unpSize > kMaxEntrySize)
         return false;
+    std::lock_guard<std::mutex> guard(s_libraryLock);
     const RarVolumeInfo& first = volumes[0].info;
     if (first.version == 4 && first.solid)
         return ReadWithUnarr(volumes, place, out);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <clocale>
+#include <thread>
 #include <cstring>
 
 #include "app/parablock.h"
@@ -377,5 +379,33 @@ TEST_F(RarManagerTest, RealArchivesThroughTheHolder)
 
     EXPECT_FALSE(holder.OpenArchive(Fixture("enchead5.rar")));
     EXPECT_EQ(m_prompt.encryptedNotices, 2);
+    holder.CloseArchive();
+}
+
+// Server threads extract through the holder at once; separate handles of
+// the reader share nothing, so they may even run without the lock.
+TEST_F(RarManagerTest, ConcurrentExtraction)
+{
+    RegisterRarManager();
+    CArchiveHolder holder;
+    ASSERT_TRUE(holder.OpenArchive(Fixture("volumes.part1.rar")));
+    std::atomic<int> good{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 10; ++i) {
+                size_t size = 0;
+                char* data = holder.ExtractByPath(i % 2 ? "big.htm" : "c.htm", &size);
+                good += data && size == (i % 2 ? 5000u : 70u);
+                std::free(data);
+                Walk walk;
+                WalkArchive(*TheRarLibrary(), Fixture(t % 2 ? "vol5.part1.rar" : "solid.rar"), walk);
+                good += walk.endResult == kRarEndArchive;
+            }
+        });
+    }
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(good.load(), 80);
     holder.CloseArchive();
 }
