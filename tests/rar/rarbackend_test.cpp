@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <filesystem>
 #include <zlib.h>
 
 #include "archive/rarbackend.h"
@@ -322,4 +323,19 @@ TEST(RarVolumeScanner, ReadsTheArchiveFlags)
     ASSERT_FALSE(info.files.empty());
     EXPECT_NE(info.files[0].flags & kRarFlagSolid, 0u);
     EXPECT_NE(info.files[0].flags & kRarFlagSplitBefore, 0u);
+}
+
+// The committed fixtures are exactly what the generator writes, so a change
+// to either cannot go unnoticed.
+TEST(RarFixtures, MatchTheGenerator)
+{
+    ziptest::TempDir dir;
+    ASSERT_TRUE(ziptest::Run("python3 '" PAGORA_SOURCE_DIR "/tests/rar/make_fixtures.py' '" + dir.Path() + "'"));
+    int compared = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        std::string name = entry.path().filename().string();
+        EXPECT_EQ(ReadBytes(entry.path().string()), ReadBytes(Fixture(name))) << name;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 19);
 }
