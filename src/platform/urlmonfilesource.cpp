@@ -88,7 +88,7 @@ HRESULT CFileSourceProtocol::Continue(PROTOCOLDATA*) { return S_OK; }
 
 HRESULT CFileSourceProtocol::Abort(HRESULT, DWORD) {
     Close();
-    m_ended = true;
+    m_aborted = true;
     return S_OK;
 }
 
@@ -103,6 +103,7 @@ HRESULT CFileSourceProtocol::Resume() { return E_NOTIMPL; }
 HRESULT CFileSourceProtocol::Read(void* buffer, ULONG size, ULONG* read) {
     if (read) *read = 0;
     if (!read || (!buffer && size > 0)) return E_POINTER;
+    if (m_aborted) return E_ABORT;
     if (m_ended) return S_FALSE;
     if (!m_file) return E_UNEXPECTED;
     size_t n = size ? std::fread(buffer, 1, size, m_file) : 0;

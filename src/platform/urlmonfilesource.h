@@ -15,7 +15,7 @@ namespace platform {
 // | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE to the sink (the caller
 // knows the MIME type; none is reported).
 // Read answers S_OK while bytes remain after the copy, S_FALSE with the last
-// bytes (or none) and the read error as INET_E_DOWNLOAD_FAILURE.
+// bytes (or none), a read error as INET_E_DOWNLOAD_FAILURE and E_ABORT after Abort.
 // Start answers INET_E_RESOURCE_NOT_FOUND when the file cannot be opened.
 // One thread at a time.
 class CFileSourceProtocol final : public IInternetProtocol {
@@ -51,6 +51,7 @@ private:
     uint64_t m_size = 0;
     uint64_t m_position = 0;
     bool m_ended = false;
+    bool m_aborted = false;
     ComPtr<IInternetProtocolSink> m_sink;
 };
 
