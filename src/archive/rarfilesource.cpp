@@ -8,7 +8,8 @@
 
 CRarFileSource::CRarFileSource(const std::string& path)
 {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO given as an archive cannot hang the open.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0)
         return;
     struct stat st{};

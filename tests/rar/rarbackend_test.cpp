@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <clocale>
 #include <filesystem>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include "archive/rarbackend.h"
@@ -262,6 +263,10 @@ TEST_F(RarBackendTest, DamagedArchivesFailCleanly)
     EXPECT_FALSE(m_backend.OpenArchive(dir.File("text.rar"), kRarOpenList, nullptr, nullptr, &result));
     EXPECT_EQ(result, kRarBadArchive);
     EXPECT_FALSE(m_backend.OpenArchive(dir.File("missing.rar"), kRarOpenList, nullptr, nullptr, &result));
+    EXPECT_EQ(result, kRarOpenFailed);
+    // A pipe named like an archive must not hang the reader.
+    ASSERT_EQ(mkfifo(dir.File("pipe.rar").c_str(), 0600), 0);
+    EXPECT_FALSE(m_backend.OpenArchive(dir.File("pipe.rar"), kRarOpenList, nullptr, nullptr, &result));
     EXPECT_EQ(result, kRarOpenFailed);
 }
 
