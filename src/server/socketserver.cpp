@@ -136,12 +136,15 @@ namespace {
 // Every response is built in fresh buffers of the entry's size. Above the
 // allocator's mapping threshold each would be a new mapping whose pages all
 // fault in again, which costs more than the copying; with a fixed high
-// threshold the buffers are reused from the heap, and the reaper hands the
-// memory back once the server is idle (malloc_trim).
+// threshold (and no trimming after every free) the buffers are reused from
+// the heap, and the reaper hands the memory back once the server is idle.
 void KeepLargeBuffersInHeap()
 {
     static std::once_flag s_once;
-    std::call_once(s_once, [] { mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024); });
+    std::call_once(s_once, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+    });
 }
 
 } // namespace
