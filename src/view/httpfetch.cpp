@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -95,13 +96,18 @@ bool CHttpFetch::ReadHead(Head* head) {
         data.append(buf, static_cast<size_t>(n));
     }
     m_pending = data.substr(end + 4);
-    std::string headText = data.substr(0, end);
+    return ParseHead(data.substr(0, end), head);
+}
+
+bool CHttpFetch::ParseHead(const std::string& headText, Head* head) {
     size_t lineEnd = headText.find("\r\n");
     std::string status = headText.substr(0, lineEnd);
     if (Lower(status.substr(0, 5)) != "http/") return false;
     size_t space = status.find(' ');
     if (space == std::string::npos) return false;
-    head->status = std::atoi(status.c_str() + space + 1);
+    // A three-digit status; anything else (also an overflowing number) is no response.
+    long code = std::strtol(status.c_str() + space + 1, nullptr, 10);
+    head->status = code >= 100 && code <= 999 ? static_cast<int>(code) : 0;
     size_t pos = lineEnd;
     while (pos != std::string::npos && pos < headText.size()) {
         size_t start = pos + 2;
@@ -110,8 +116,8 @@ bool CHttpFetch::ReadHead(Head* head) {
         size_t colon = line.find(':');
         if (colon != std::string::npos && Lower(line.substr(0, colon)) == "content-type") {
             std::string value = line.substr(colon + 1);
-            value.erase(0, value.find_first_not_of(" \t"));
-            head->contentType = value;
+            size_t first = value.find_first_not_of(" \t");
+            head->contentType = first == std::string::npos ? std::string() : value.substr(first);
         }
         pos = next;
     }

@@ -26,6 +26,9 @@ public:
     void SetCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
     ~CHttpFetch();
 
+    // Parses a response head (status line and headers, without the blank
+    // line); false when it is no HTTP response.
+    static bool ParseHead(const std::string& headText, Head* head);
     // The media type without parameters, lower case ("text/plain").
     static std::string MediaType(const std::string& contentType);
     // Splits "http://host:port/path" into its parts; false when no http address.

@@ -40,7 +40,11 @@ std::string ToPrivate(const std::string& address) {
         if (slash == std::string::npos) return {};
         return prefix + kLocalHost + rest.substr(slash);
     }
-    return prefix + address.substr(7);
+    std::string rest = address.substr(7);
+    // An http host spelled like the local marker would come back as a file.
+    if (StartsWithNoCase(rest, std::string(kLocalHost) + "/") || StartsWithNoCase(rest, std::string(kLocalHost) + ":"))
+        return {};
+    return prefix + rest;
 }
 
 bool IsPrivate(const std::string& address) {

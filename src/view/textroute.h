@@ -7,14 +7,15 @@ namespace textroute {
 
 // The private scheme's name.
 inline constexpr const char* kScheme = "pagora-txt";
-// Host that marks a local file in a private address.
-inline constexpr const char* kLocalHost = "localfile";
+// Host that marks a local file in a private address; a reserved name that no
+// real http host can have, so the two kinds never mix.
+inline constexpr const char* kLocalHost = "localfile.invalid";
 
 // Whether a main-frame navigation to this (encoded) address may yield plain
 // text that the filter should see: a file: or http: address whose path ends
 // in ".txt", any case.
 bool IsCandidate(const std::string& address);
-// "file:///p/a.txt" -> "pagora-txt://localfile/p/a.txt";
+// "file:///p/a.txt" -> "pagora-txt://localfile.invalid/p/a.txt";
 // "http://h:1/a.txt?q" -> "pagora-txt://h:1/a.txt?q". Empty when no candidate.
 std::string ToPrivate(const std::string& address);
 // The inverse; any other address is returned as it is.

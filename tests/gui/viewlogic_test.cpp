@@ -20,8 +20,8 @@ TEST(TextRoute, MapsFileAndHttpAddressesBothWays) {
         const char* original;
         const char* privateForm;
     } cases[] = {
-        {"file:///home/u/book.txt", "pagora-txt://localfile/home/u/book.txt"},
-        {"file:///home/u/%E4%B8%AD%20a.TXT", "pagora-txt://localfile/home/u/%E4%B8%AD%20a.TXT"},
+        {"file:///home/u/book.txt", "pagora-txt://localfile.invalid/home/u/book.txt"},
+        {"file:///home/u/%E4%B8%AD%20a.TXT", "pagora-txt://localfile.invalid/home/u/%E4%B8%AD%20a.TXT"},
         {"http://127.0.0.1:50123/dir/a.txt", "pagora-txt://127.0.0.1:50123/dir/a.txt"},
         {"http://127.0.0.1:50123/a.txt?x=1", "pagora-txt://127.0.0.1:50123/a.txt?x=1"},
     };
@@ -30,7 +30,7 @@ TEST(TextRoute, MapsFileAndHttpAddressesBothWays) {
         EXPECT_EQ(textroute::ToOriginal(c.privateForm), c.original) << c.privateForm;
     }
     // file://localhost/p keeps only the path.
-    EXPECT_EQ(textroute::ToPrivate("file://localhost/p/a.txt"), "pagora-txt://localfile/p/a.txt");
+    EXPECT_EQ(textroute::ToPrivate("file://localhost/p/a.txt"), "pagora-txt://localfile.invalid/p/a.txt");
 }
 
 TEST(TextRoute, OnlyTextAddressesOfFileAndHttpTakeTheRoad) {
@@ -38,6 +38,8 @@ TEST(TextRoute, OnlyTextAddressesOfFileAndHttpTakeTheRoad) {
                            "http://h/a.htm", "file:///a/txt", "ftp://h/a.txt", ""})
         EXPECT_FALSE(textroute::IsCandidate(no)) << no;
     EXPECT_TRUE(textroute::IsCandidate("http://h/a.txt#part"));
+    // A host named like the local marker never becomes a file.
+    EXPECT_EQ(textroute::ToPrivate("http://localfile.invalid/a.txt"), "");
     EXPECT_EQ(textroute::ToOriginal("http://h/a.htm"), "http://h/a.htm");
 }
 
