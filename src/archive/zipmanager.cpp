@@ -301,6 +301,11 @@ CZipManager::PasswordAttempt CZipManager::ReadEntry(uint64_t index, const std::s
         return PasswordAttempt::Finished;
     const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
     const bool aes = encrypted && st.encryption_method != ZIP_EM_TRAD_PKWARE;
+    // Methods this libzip cannot read are refused before opening: its open
+    // leaks memory on that failure.
+    if ((encrypted && !zip_encryption_method_supported(st.encryption_method, 0)) ||
+        ((st.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(st.comp_method, 0)))
+        return PasswordAttempt::Finished;
 
     zip_file_t* file = encrypted ? zip_fopen_index_encrypted(m_zip, index, 0, password.c_str())
                                   : zip_fopen_index(m_zip, index, 0);

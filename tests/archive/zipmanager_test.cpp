@@ -184,6 +184,22 @@ TEST_F(ZipManagerTest, BadFilesGiveNoEntries)
     m.Open(m_dir.File("damaged.zip"));
     if (m.HasEntries())
         Extract(m, "a.htm");  // may or may not read: must not crash
+    // Strong encryption, which this reader cannot decrypt: refused, not leaked.
+    std::string strong = m_dir.File("strong.zip");
+    ASSERT_TRUE(WriteZip(strong, {{"s.htm", "S"}}, true));
+    std::string sb = ReadFile(strong);
+    for (size_t i = 0; i + 4 <= sb.size(); ++i) {
+        if (sb.compare(i, 4, "PK\x03\x04") == 0)
+            sb[i + 6] = 0x41;
+        else if (sb.compare(i, 4, "PK\x01\x02") == 0)
+            sb[i + 8] = 0x41;
+    }
+    WriteFile(strong, sb);
+    CZipManager s;
+    s.Open(strong);
+    EXPECT_TRUE(s.HasEntries());
+    EXPECT_EQ(Extract(s, "s.htm"), "<none>");
+
     CZipManager none;
     none.Open("");
     EXPECT_FALSE(none.HasEntries());
