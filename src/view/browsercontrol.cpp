@@ -331,8 +331,14 @@ void CBrowserControl::ExecCommand(BrowserCommand command) {
     case BrowserCommand::PrintPreview: PrintPreview(); break;
     case BrowserCommand::PageSetup: PageSetup(); break;
     case BrowserCommand::ViewSource: {
-        QUrl url = m_page->url();
-        m_page->load(QUrl(QStringLiteral("view-source:") + url.toString(QUrl::FullyEncoded)));
+        // The source opens in a window of its own, so the reading position
+        // and the location of this view stay with the page.
+        auto* window = new CBrowserControl(nullptr);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->resize(900, 700);
+        connect(window, &CBrowserControl::TitleChange, window, &QWidget::setWindowTitle);
+        window->m_page->load(QUrl(QStringLiteral("view-source:") + m_page->url().toString(QUrl::FullyEncoded)));
+        window->show();
         break;
     }
     case BrowserCommand::Find: FindText(); break;

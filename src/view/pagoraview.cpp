@@ -103,6 +103,7 @@ void CPagoraView::ApplyDisplayControls() {
                                                                b.GetValue(PARA_NO_ACTIVEX), b.GetValue(PARA_NO_IMAGE),
                                                                b.GetValue(PARA_NO_SOUND), b.GetValue(PARA_NO_VIDEO)));
     m_browser->ApplyOptionKeyColours();
+    m_browser->SetZoomPercent(b.GetValue(PARA_ZOOM_PERSENT));
 }
 
 void CPagoraView::RecreateBrowser() {
