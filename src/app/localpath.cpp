@@ -50,11 +50,14 @@ std::string Canonical(const std::string& path) {
         if (slash == std::string::npos) break;
         pos = slash + 1;
     }
+    if (parts.empty()) return std::string(1, '/');
     std::string out;
-    for (const std::string& p : parts) out += "/" + p;
-    if (out.empty()) out = "/";
+    for (const std::string& p : parts) {
+        out += '/';
+        out += p;
+    }
     // A trailing slash names a folder; keep it so the folder stays the document.
-    if (path.size() > 1 && path.back() == '/' && out != "/") out += '/';
+    if (path.back() == '/') out += '/';
     return out;
 }
 
