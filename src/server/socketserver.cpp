@@ -144,6 +144,10 @@ void KeepLargeBuffersInHeap()
     std::call_once(s_once, [] {
         mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
         mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+        // One heap only: malloc_trim cannot give back the free top of the
+        // per-thread heaps, so with many of them the memory of a busy spell
+        // would stay with the process.
+        mallopt(M_ARENA_MAX, 1);
     });
 }
 
