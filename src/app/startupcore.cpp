@@ -1,6 +1,7 @@
 #include "app/startupcore.h"
 
 #include <cctype>
+#include <filesystem>
 #include <mutex>
 
 #include "app/extensionlists.h"
@@ -77,7 +78,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args, const s
         path = arg;  // an absolute path, or an address the browser opens
     } else {
         std::string dir = currentDir.empty() ? "/" : currentDir;
-        path = (dir.back() == '/' ? dir : dir + "/") + arg;
+        // "./a.txt" or "../b/c.txt" become a plain absolute path.
+        path = (std::filesystem::path(dir) / arg).lexically_normal().string();
     }
     cmd.action = CommandAction::Open;
     cmd.path = path;

@@ -157,6 +157,7 @@ TEST(StartupCore, WindowFilterKeywordsAndCommandLine) {
     EXPECT_EQ(parse({"a", "b"}).action, CommandAction::New);
     EXPECT_EQ(parse({"--help"}).action, CommandAction::New);
     EXPECT_EQ(parse({"book.txt"}).path, "/home/u/book.txt");
+    EXPECT_EQ(parse({"../v/./book.txt"}).path, "/home/v/book.txt");
     EXPECT_EQ(parse({"/srv/books/"}).path, "/srv/books/");
     EXPECT_EQ(parse({"file:///srv/a%20b.zip"}).path, "/srv/a b.zip");
     EXPECT_EQ(parse({"File:///srv/c.txt"}).path, "/srv/c.txt");
