@@ -8,7 +8,8 @@
 
 class CParaBlock;
 
-// The status text shown when the browser reports an empty status.
+// The status text shown when the browser reports an empty status ("完成",
+// UTF-8 like every text of the user interface).
 std::string IdleStatusText();
 
 // The window-filter keywords: the file's lines, trimmed of surrounding blanks,
