@@ -80,6 +80,19 @@ TEST_F(RarBackendTest, FixturesMatchTheLibraries)
         expected.erase("empty.htm");
         EXPECT_EQ(got, expected);
     }
+    // GBK names come out differently from each reader; the data must agree.
+    auto values = [](const std::map<std::string, std::string>& m) {
+        std::vector<std::string> v;
+        for (const auto& [name, data] : m)
+            v.push_back(data);
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    Walk gbk;
+    WalkArchive(m_backend, Fixture("gbk.rar"), gbk);
+    EXPECT_EQ(values(gbk.data), values(ReadWithUnarr(Fixture("gbk.rar"))));
+    EXPECT_EQ(values(gbk.data), values(ReadWithLibarchive({Fixture("gbk.rar")}, false)));
+    EXPECT_EQ(gbk.data.size(), 2u);
 }
 
 TEST_F(RarBackendTest, ReportsNamesFlagsAndSizes)

@@ -382,6 +382,23 @@ TEST_F(RarManagerTest, RealArchivesThroughTheHolder)
     holder.CloseArchive();
 }
 
+TEST_F(RarManagerTest, RealVolumeSetWithItsSecondVolumeMissing)
+{
+    WriteBytes(m_dir.File("set.part1.rar"), ReadBytes(Fixture("volumes.part1.rar")));
+    CRarManager manager;
+    manager.Open(m_dir.File("set.part1.rar"));
+    // Asked once, while counting; Cancel keeps what was found before.
+    EXPECT_EQ(m_prompt.volumes, (std::vector<std::string>{"set.part2.rar"}));
+    EXPECT_EQ(manager.Entries(), (std::vector<std::string>{"a.htm", "big.htm"}));
+    EXPECT_NE(Extract(manager, "a.htm").find("first volume"), std::string::npos);
+    EXPECT_EQ(Extract(manager, "big.htm"), "<none>");
+    EXPECT_EQ(m_prompt.volumes.size(), 1u);  // extraction never asks
+
+    // With the volume in place the split file is whole again.
+    WriteBytes(m_dir.File("set.part2.rar"), ReadBytes(Fixture("volumes.part2.rar")));
+    EXPECT_EQ(Extract(manager, "BIG.HTM").size(), 5000u);
+}
+
 // Server threads extract through the holder at once; separate handles of
 // the reader share nothing, so they may even run without the lock.
 TEST_F(RarManagerTest, ConcurrentExtraction)
