@@ -21,13 +21,13 @@ bool IsTextUnicode(const void* data, size_t length) {
         if (hi == 0x20 || hi == 0x30 || (hi >= 0x4E && hi <= 0x9F) || (hi == 0xFF && lo < 0xF0)) ++cjkHigh;
         if (lo >= 0x80) ++upperLow;
     }
-    if (zeroHigh + zeroLow > 0) {
-        // One stray zero byte in a long ANSI block is no evidence: ask for a
-        // pattern (at least one in sixteen units, or four of them).
-        return zeroHigh > zeroLow && (zeroHigh * 16 >= units || zeroHigh >= 4);
-    }
-    // Without zero bytes: ASCII text fails the second test (its low bytes stay
-    // below 0x80) and GBK text the first (its bytes lie above 0x9F).
+    // One stray zero byte in a long ANSI block is no evidence: ask for a
+    // pattern (at least one in sixteen units, or four of them).
+    if (zeroHigh > zeroLow && (zeroHigh * 16 >= units || zeroHigh >= 4)) return true;
+    // Ideographs such as U+4E00 have a zero low byte, so Chinese text without
+    // line breaks may show zeros the other way round: judge it by its high
+    // bytes. ASCII text fails the second test (its low bytes stay below 0x80)
+    // and GBK text the first (its bytes lie above 0x9F).
     return units >= 4 && cjkHigh * 10 >= units * 9 && upperLow * 4 >= units;
 }
 

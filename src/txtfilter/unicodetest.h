@@ -9,7 +9,7 @@ namespace txtfilter {
 //  - the block starts with the mark FF FE, or
 //  - zero bytes occur and fall mostly on the high (odd) byte of the 16-bit
 //    units, as ASCII letters, digits and line ends do in UTF-16, or
-//  - there are no zero bytes but nearly every high byte lies in the CJK or
+//  - otherwise, nearly every high byte lies in the CJK or
 //    CJK-punctuation range while the low bytes spread over the whole byte
 //    range, as Chinese UTF-16 text without line breaks does.
 // False for the mark FE FF (big-endian), for blocks shorter than two bytes,

@@ -230,6 +230,9 @@ TEST(UnicodeTest, TellsUtf16FromAnsiText) {
     std::string cjk;
     for (int i = 0; i < 200; ++i) cjk += std::string("\x2D\x4E\x87\x65\x84\x76\x2A\x4E\x4B\x6D\xD5\x8B", 12);
     EXPECT_TRUE(is(cjk));
+    // ... and with 一 (U+4E00, a zero low byte) among it.
+    for (int i = 0; i < 20; ++i) cjk += std::string("\x00\x4E\x2D\x4E", 4);
+    EXPECT_TRUE(is(cjk));
     EXPECT_FALSE(is("Hello, world. This is plain ASCII text without any mark.\r\n"));
     EXPECT_FALSE(is("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"));
     EXPECT_FALSE(is("\xD6\xD0\xCE\xC4\xB5\xC4\xD2\xBB\xB8\xF6\xB2\xE2\xCA\xD4\xC4\xDA\xC8\xDD"));  // GBK
