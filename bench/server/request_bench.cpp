@@ -1,0 +1,61 @@
+// Cost of answering one request without sockets: parsing, extraction from a
+// 10 000-entry archive and building the response. Run after
+// make-bench-archive.py; BENCH_ARCHIVE names the archive (default
+// /tmp/pagora-bench/book.zip).
+
+#include "app/addressmapping.h"
+#include "app/parablock.h"
+#include "archive/archiveholder.h"
+#include "platform/modulepath.h"
+#include "server/pageserver.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+server::CPageServer& Server()
+{
+    static std::string s_ini;
+    static bool s_ready = [] {
+        char tmpl[] = "/tmp/pagora-reqbench-XXXXXX";
+        const char* dir = mkdtemp(tmpl);
+        platform::SetProfileFolderForTesting(dir ? dir : "/tmp");
+        s_ini = std::string(dir ? dir : "/tmp") + "/bench.ini";
+        MainParaBlock().SetLocation(kParaBlockSection, &s_ini);
+        const char* archive = std::getenv("BENCH_ARCHIVE");
+        // Running the server applies its allocator settings, as in the program.
+        server::ThePageServer().Launch("index.htm", 0, 10000);
+        return TheArchiveHolder().OpenArchive(archive ? archive : "/tmp/pagora-bench/book.zip");
+    }();
+    (void)s_ready;
+    return server::ThePageServer();
+}
+
+void Answer(benchmark::State& state, const char* path)
+{
+    server::CPageServer& server = Server();
+    const std::string request = std::string("GET /") + path + " HTTP/1.1\r\n\r\n";
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::string response;
+        bool keepAlive = false;
+        server.ParseRequest(request, response, keepAlive);
+        bytes += response.size();
+        benchmark::DoNotOptimize(response.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+
+void BM_SmallPage(benchmark::State& state) { Answer(state, "bench/page.htm"); }
+void BM_LargePicture(benchmark::State& state) { Answer(state, "bench/pic.jpg"); }
+void BM_MissingEntry(benchmark::State& state) { Answer(state, "bench/missing.htm"); }
+
+} // namespace
+
+BENCHMARK(BM_SmallPage);
+BENCHMARK(BM_LargePicture);
+BENCHMARK(BM_MissingEntry);
+BENCHMARK_MAIN();
