@@ -204,6 +204,10 @@ bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
         if (helperStarted)
             pthread_join(m_helperThread, nullptr);
         m_helperThread = pthread_t{};
+        // Connections accepted meanwhile see the event and end as well.
+        while (m_liveThreads.load(std::memory_order_acquire) > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ReapFinished(1000);
         close(m_shutdownEvent);
         m_shutdownEvent = -1;
         return false;
