@@ -11,6 +11,7 @@
 #include "server/pageserver.h"
 
 #include <climits>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: pagora-serve ARCHIVE\n");
         return 2;
     }
+    // Entry names and request paths are read in the locale's code set, as in
+    // the reader.
+    std::setlocale(LC_ALL, "");
+
     char resolved[PATH_MAX];
     if (!realpath(argv[1], resolved)) {
         std::fprintf(stderr, "pagora-serve: cannot find %s\n", argv[1]);
