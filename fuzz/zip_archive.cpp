@@ -3,6 +3,7 @@
 // names that are not) extracted.
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -12,10 +13,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string path = [] {
-        std::string p = "/tmp/pagora-fuzz-" + std::to_string(::getpid()) + ".zip";
-        return p;
-    }();
+    // One scratch file per process, removed when the fuzzer exits.
+    struct ScratchFile {
+        std::string path = "/tmp/pagora-fuzz-" + std::to_string(::getpid()) + ".zip";
+        ~ScratchFile() { std::remove(path.c_str()); }
+    };
+    static const ScratchFile scratch;
+    const std::string& path = scratch.path;
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return 0;
