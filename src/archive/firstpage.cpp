@@ -1,23 +1,11 @@
 #include "archive/firstpage.h"
 
-#include <strings.h>
-
 #include "app/extensionlists.h"
+#include "archive/ansicasefolder.h"
 #include "archive/homenames.h"
 #include "archive/zipmanager.h"
 
 namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
-bool EndsWithNoCase(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() &&
-           ::strncasecmp(text.data() + text.size() - tail.size(), tail.data(), tail.size()) == 0;
-}
 
 size_t LastSeparator(const std::string& name)
 {
@@ -33,14 +21,15 @@ std::string MainName(const std::string& path)
     return dot == std::string::npos ? file : file.substr(0, dot);
 }
 
-bool HasPageExtension(const std::string& name, const std::vector<std::string>& pageExtensions)
+bool HasPageExtension(const std::string& name, const std::vector<std::string>& pageExtensions,
+                      const CAnsiCaseFolder& fold)
 {
     size_t dot = name.rfind('.');
     if (dot == std::string::npos)
         return false;
     std::string ext = name.substr(dot + 1);
     for (const std::string& e : pageExtensions) {
-        if (EqualNoCase(ext, e))
+        if (fold.Equal(ext, e))
             return true;
     }
     return false;
@@ -54,6 +43,7 @@ std::string ChooseFirstPage(const std::vector<std::string>& entries, const std::
 {
     if (entries.empty())
         return std::string();
+    const CAnsiCaseFolder fold;
 
     // 1. The first home name, in list order, that some entry ends with.
     std::vector<std::string> tails;
@@ -63,7 +53,7 @@ std::string ChooseFirstPage(const std::vector<std::string>& entries, const std::
             tails.push_back(home + "." + ext);
         for (const std::string& entry : entries) {
             for (const std::string& tail : tails) {
-                if (EndsWithNoCase(entry, tail))
+                if (fold.EndsWith(entry, tail))
                     return entry;
             }
         }
@@ -76,7 +66,7 @@ std::string ChooseFirstPage(const std::vector<std::string>& entries, const std::
     const std::string* candidate = nullptr;
     for (const std::string& entry : entries) {
         if (!candidate) {
-            if (!HasPageExtension(entry, pageExtensions))
+            if (!HasPageExtension(entry, pageExtensions, fold))
                 continue;
             candidate = &entry;
         }
@@ -87,9 +77,9 @@ std::string ChooseFirstPage(const std::vector<std::string>& entries, const std::
             std::string folder = entry.substr(0, sep);
             size_t folderSep = LastSeparator(folder);
             std::string lastFolder = folderSep == std::string::npos ? folder : folder.substr(folderSep + 1);
-            if (EqualNoCase(lastFolder, MainName(entry)))
+            if (fold.Equal(lastFolder, MainName(entry)))
                 candidate = &entry;
-        } else if (EqualNoCase(MainName(entry), archiveMain)) {
+        } else if (fold.Equal(MainName(entry), archiveMain)) {
             candidate = &entry;
             break;
         }

@@ -1,8 +1,8 @@
 #include "archive/homenamedialogmodel.h"
 
-#include <strings.h>
 #include <utility>
 
+#include "archive/ansicasefolder.h"
 #include "archive/homenames.h"
 #include "archive/sidelist.h"
 
@@ -31,9 +31,10 @@ DialogOutcome CHomeNameDialogModel::Add()
         m_feedback.Beep(IDialogFeedback::BeepKind::Plain);
         return DialogOutcome::StayOpen;
     }
+    const CAnsiCaseFolder fold;
     bool duplicate = false;
     for (const std::string& item : m_items) {
-        if (::strcasecmp(item.c_str(), name.c_str()) == 0)
+        if (fold.Equal(item, name))
             duplicate = true;
     }
     if (duplicate) {

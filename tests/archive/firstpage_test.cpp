@@ -4,6 +4,8 @@
 
 #include "archive/firstpage.h"
 #include "archive/homenames.h"
+#include "archive/homenamedialogmodel.h"
+#include "ziptestutil.h"
 
 namespace {
 
@@ -54,4 +56,34 @@ TEST(FirstPage, PositionAndFolderNames)
     };
     for (const Case& c : cases)
         EXPECT_EQ(Choose(c.entries, c.archive, {}), c.expected) << c.entries.size() << " " << c.expected;
+}
+
+TEST(FirstPage, IgnoringCaseLeavesDoubleByteCharactersAlone)
+{
+    ziptest::GbkLocale gbk;
+    if (!gbk.Active())
+        GTEST_SKIP() << "cannot build a GBK locale";
+    // 0xB5 0x41 and 0xB5 0x61 are two different GBK characters.
+    EXPECT_EQ(Choose({"\xB5" "A/x.htm", "\xB5" "A/\xB5" "a.htm"}, "/x.zip", {}), "\xB5" "A/x.htm");
+    EXPECT_EQ(Choose({"\xB5" "A/x.htm", "\xB5" "A/\xB5" "A.htm"}, "/x.zip", {}), "\xB5" "A/\xB5" "A.htm");
+    // A home name never matches from the middle of a character.
+    EXPECT_EQ(Choose({"b.htm", "\xB5" "index.htm"}, "/x.zip", {"index"}), "b.htm");
+    EXPECT_EQ(Choose({"b.htm", "\xB5\xB5" "INDEX.htm"}, "/x.zip", {"index"}), "\xB5\xB5" "INDEX.htm");
+
+    struct Silent : IDialogFeedback {
+        void Beep(BeepKind) override {}
+        void ShowMessage(const std::string& t) override { shown.push_back(t); }
+        bool AskYesNo(const std::string&) override { return false; }
+        std::vector<std::string> shown;
+    } feedback;
+    TheHomeNames().SetNames({"\xB5" "A", "index"});
+    CHomeNameDialogModel dlg("/nonexistent/x.zhp", feedback);
+    dlg.Open();
+    dlg.SetEditText("\xB5" "a");
+    dlg.Add();
+    dlg.SetEditText("INDEX");
+    dlg.Add();
+    EXPECT_EQ(dlg.Items(), (std::vector<std::string>{"\xB5" "A", "index", "\xB5" "a"}));
+    EXPECT_EQ(feedback.shown.size(), 1u);
+    TheHomeNames().SetNames(CHomeNames::Defaults());
 }

@@ -1,5 +1,6 @@
 #include "ziptestutil.h"
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,6 +83,29 @@ void ResetArchiveState(const TempDir& dir)
     TheHomeNames().SetNames(CHomeNames::Defaults());
     SetArchivePrompt(nullptr);
     SetArchiveCountIndicator({});
+}
+
+GbkLocale::GbkLocale()
+{
+    if (!Run("localedef -i zh_CN -f GBK " + m_dir.File("zh_CN.GBK") + " >/dev/null 2>&1"))
+        return;
+    const char* old = std::getenv("LOCPATH");
+    m_hadLocPath = old != nullptr;
+    m_savedLocPath = old ? old : "";
+    m_savedLocale = std::setlocale(LC_CTYPE, nullptr);
+    ::setenv("LOCPATH", m_dir.Path().c_str(), 1);
+    m_active = std::setlocale(LC_CTYPE, "zh_CN.GBK") != nullptr;
+}
+
+GbkLocale::~GbkLocale()
+{
+    if (m_savedLocale.empty())
+        return;
+    std::setlocale(LC_CTYPE, m_savedLocale.c_str());
+    if (m_hadLocPath)
+        ::setenv("LOCPATH", m_savedLocPath.c_str(), 1);
+    else
+        ::unsetenv("LOCPATH");
 }
 
 std::string Take(char* buffer, size_t size)

@@ -39,6 +39,20 @@ bool Run(const std::string& command);
 // password table, the home names and the prompt, so that tests start alike.
 void ResetArchiveState(const TempDir& dir);
 
+// Switches LC_CTYPE to a GBK locale built for the test (the target systems
+// use GBK) and back on destruction. Active() is false when it cannot be built.
+class GbkLocale {
+public:
+    GbkLocale();
+    ~GbkLocale();
+    bool Active() const { return m_active; }
+
+private:
+    TempDir m_dir;
+    std::string m_savedLocale, m_savedLocPath;
+    bool m_hadLocPath = false, m_active = false;
+};
+
 // The bytes of a malloc'ed extraction result, freed here; "<none>" for nullptr.
 std::string Take(char* buffer, size_t size);
 
