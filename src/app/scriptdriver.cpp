@@ -1,6 +1,8 @@
 #include "app/scriptdriver.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -116,6 +118,11 @@ void CScriptDriver::RunNext() {
                                               ".length > 0 ? 'yes' : 'no'", 1000).value_or("") == "yes";
             }
             Print("FIRSTSCREEN: " + (shown ? std::to_string(timer.elapsed()) : std::string("timeout")));
+        } else if (verb == "address") {
+            m_frame->AddressBar()->setEditText(rest);
+            Q_EMIT m_frame->AddressBar()->lineEdit()->returnPressed();
+            if (!WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
+            Print("ADDRESSITEMS: " + std::to_string(m_frame->AddressBar()->count()));
         } else if (verb == "command") {
             if (QAction* a = m_frame->Action(rest.toInt())) a->trigger();
             else Print("NO COMMAND: " + rest.toStdString());

@@ -24,6 +24,8 @@ public:
     //   navigate <address>    NavigateTo and wait for the page
     //   navigate-nowait <a>   NavigateTo without waiting
     //   password-answer <n>   answers waiting archive questions (1 OK, 2 Cancel)
+    //   address <text>        types the text into the address bar and presses Enter;
+    //                         prints "ADDRESSITEMS: <items in its list>"
     //   command <id>          runs a menu command
     //   server                prints "SERVER: running" or "SERVER: stopped"
     //   pane <id>             prints "PANE: <text>"

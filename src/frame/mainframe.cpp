@@ -318,15 +318,20 @@ void CMainFrame::SetAddressText(const QString& address) {
 void CMainFrame::SyncLocation(const QString& location, int origin) {
     if (m_syncBusy) return;
     m_syncBusy = true;
-    if (origin != 1) m_view->NavigateTo(location.toStdString());
+    if (origin != 1) m_view->OpenFile(location.toStdString());
     // The file list and archive contents bars receive the location when they exist.
     m_syncBusy = false;
 }
 
 void CMainFrame::OnAddressEntered() {
-    QString text = m_address->currentText();
+    QString text = m_address->currentText().trimmed();
     if (text.isEmpty()) return;
-    SyncLocation(text, 0);
+    // The bar shows pages of an archive by their entry path; such a path
+    // typed back means the entry of the open archive.
+    std::string typed = text.toStdString();
+    if (server::ThePageServer().IsRunning() && typed.find(':') == std::string::npos && typed[0] != '/')
+        typed = LoopbackBase() + typed;
+    SyncLocation(QString::fromStdString(typed), 0);
     m_address->addItem(text);
 }
 

@@ -196,6 +196,8 @@ void CBrowserControl::UpdateCommandState() {
 void CBrowserControl::Navigate(const std::string& address) {
     QString text = QString::fromStdString(address);
     QUrl url = text.startsWith('/') ? QUrl::fromLocalFile(text) : QUrl(text, QUrl::TolerantMode);
+    // Typed text without a scheme ("example.org") is taken as the user means it.
+    if (url.scheme().isEmpty()) url = QUrl::fromUserInput(text);
     m_complete = false;
     m_page->load(url);
 }

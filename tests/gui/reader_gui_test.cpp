@@ -87,12 +87,17 @@ TEST(ReaderGui, PositionInsideArchiveIsRestoredAfterRestart) {
 TEST(ReaderGui, LeavingAnArchiveForALocalPageStopsTheServer) {
     CReaderRun run;
     std::string page = run.WriteFile("local.htm", "<html><body>local</body></html>");
-    auto out = run.Run({"server", "navigate " + page, "server", "string 2", "location", "pane 32805", "close"},
+    auto out = run.Run({"server", "address ch3.htm", "address ch3.htm", "location", "navigate " + page, "server",
+                        "string 2", "location", "pane 32805", "close"},
                        {kSamples + "/lighthouse.zip"});
     EXPECT_EQ(CReaderRun::Value(out, "SERVER", 0), "running");
+    // An entry path typed into the address bar opens that page of the archive;
+    // every entry is kept in the bar's list, also a repeated one.
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 0), "/ch3.htm")) << CReaderRun::Value(out, "LOCATION", 0);
+    EXPECT_EQ(CReaderRun::Value(out, "ADDRESSITEMS", 1), "2");
     EXPECT_EQ(CReaderRun::Value(out, "SERVER", 1), "stopped");
     EXPECT_EQ(CReaderRun::Value(out, "STRING"), "");
-    EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + page);
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION", 1), "file://" + page);
     EXPECT_EQ(CReaderRun::Value(out, "PANE"), "");
 }
 
