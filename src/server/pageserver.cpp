@@ -2,6 +2,7 @@
 
 #include "server/serverlog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -170,20 +171,17 @@ bool CPageServer::HostIsLoopback(const std::string& request) const
     return true;
 }
 
-std::string CPageServer::SuccessResponse(const char* body, size_t size, const std::string& contentType) const
+std::string CPageServer::SuccessHead(size_t bodySize, const std::string& contentType)
 {
     const std::string date = FormatHttpDate(std::time(nullptr));
     char header[1024];
     const int len = std::snprintf(header, sizeof header,
                                   "HTTP/1.0 %s\r\nDate: %s\r\nServer: %s\r\nAccept-Ranges: bytes\r\n"
                                   "Content-Length: %zu\r\nConnection: %s\r\nContent-Type: %s\r\n%s\r\n\r\n",
-                                  "200 OK", date.c_str(), kServerName, size, "close", contentType.c_str(),
+                                  "200 OK", date.c_str(), kServerName, bodySize, "close", contentType.c_str(),
                                   "Pragma:No-cache\r\nCache-Control:no-cache\r\nExpires:0");
-    std::string response;
-    response.reserve(static_cast<size_t>(len) + size);
-    response.append(header, static_cast<size_t>(len));
-    response.append(body, size);
-    return response;
+    // The content types are short table entries, so the head always fits.
+    return std::string(header, std::min(static_cast<size_t>(len), sizeof header - 1));
 }
 
 std::string CPageServer::ErrorResponse(const char* status)
@@ -199,14 +197,28 @@ std::string CPageServer::ErrorResponse(const char* status)
 
 bool CPageServer::ParseRequest(const std::string& request, std::string& response, bool& keepAlive)
 {
+    BodyBuffer body;
+    size_t bodySize = 0;
+    if (!BuildResponse(request, response, body, bodySize, keepAlive))
+        return false;
+    if (body)
+        response.append(body.get(), bodySize);
+    return true;
+}
+
+bool CPageServer::BuildResponse(const std::string& request, std::string& head, BodyBuffer& body, size_t& bodySize,
+                                bool& keepAlive)
+{
     keepAlive = false;
+    body.reset();
+    bodySize = 0;
     const size_t first = request.find(' ');
     if (first == std::string::npos) {
         ServerLog(kServerLogName, "No 'space' found in Request String #2", "ParseRequest");
         return false;
     }
     if (request.compare(0, first, "GET") != 0) {
-        response = ErrorResponse(kNotImplemented);
+        head = ErrorResponse(kNotImplemented);
         return true;
     }
     const size_t second = request.find(' ', first + 1);
@@ -222,16 +234,18 @@ bool CPageServer::ParseRequest(const std::string& request, std::string& response
     // A page of another site that resolves its own name to 127.0.0.1 must not
     // read the user's books: only our own host names are answered.
     if (!HostIsLoopback(request) || !m_extract) {
-        response = ErrorResponse(kNotFound);
+        head = ErrorResponse(kNotFound);
         return true;
     }
     size_t size = 0;
-    std::unique_ptr<char, decltype(&std::free)> entry(m_extract(path, &size), &std::free);
+    BodyBuffer entry(m_extract(path, &size));
     if (!entry) {
-        response = ErrorResponse(kNotFound);
+        head = ErrorResponse(kNotFound);
         return true;
     }
-    response = SuccessResponse(entry.get(), size, ContentTypeOf(path));
+    head = SuccessHead(size, ContentTypeOf(path));
+    body = std::move(entry);
+    bodySize = size;
     return true;
 }
 

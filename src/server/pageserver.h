@@ -30,7 +30,11 @@ public:
     std::string DefaultDocument() const { return m_defaultDocument; }
 
     bool IsRequestComplete(const std::string& request) override;
+    // The whole response as one text (head and entry), as sent on the wire.
     bool ParseRequest(const std::string& request, std::string& response, bool& keepAlive) override;
+    // The same response with the extracted entry kept in its own buffer.
+    bool BuildResponse(const std::string& request, std::string& head, BodyBuffer& body, size_t& bodySize,
+                       bool& keepAlive) override;
 
     // The content type for a request path, by the text after its last '.'.
     std::string ContentTypeOf(const std::string& requestPath) const;
@@ -41,7 +45,7 @@ public:
     bool HostIsLoopback(const std::string& request) const;
 
 private:
-    std::string SuccessResponse(const char* body, size_t size, const std::string& contentType) const;
+    static std::string SuccessHead(size_t bodySize, const std::string& contentType);
     static std::string ErrorResponse(const char* status);
 
     Extractor m_extract;

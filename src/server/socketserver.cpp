@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -131,31 +132,16 @@ size_t CSocketServer::FinishedCount() const
     return m_finished.size();
 }
 
-namespace {
-
-// Every response is built in fresh buffers of the entry's size. Above the
-// allocator's mapping threshold each would be a new mapping whose pages all
-// fault in again, which costs more than the copying; with a fixed high
-// threshold (and no trimming after every free) the buffers are reused from
-// the heap, and the reaper hands the memory back once the server is idle.
-void KeepLargeBuffersInHeap()
+bool CSocketServer::BuildResponse(const std::string& request, std::string& head, BodyBuffer& body,
+                                  size_t& bodySize, bool& keepAlive)
 {
-    static std::once_flag s_once;
-    std::call_once(s_once, [] {
-        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-        // One heap only: malloc_trim cannot give back the free top of the
-        // per-thread heaps, so with many of them the memory of a busy spell
-        // would stay with the process.
-        mallopt(M_ARENA_MAX, 1);
-    });
+    body.reset();
+    bodySize = 0;
+    return ParseRequest(request, head, keepAlive);
 }
-
-} // namespace
 
 bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
 {
-    KeepLargeBuffersInHeap();
     std::lock_guard<std::mutex> control(m_controlLock);
     if (IsRunning())
         return false;
@@ -207,7 +193,7 @@ bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
         // Connections accepted meanwhile see the event and end as well.
         while (m_liveThreads.load(std::memory_order_acquire) > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ReapFinished(1000);
+        ReapFinished(1000, true);
         close(m_shutdownEvent);
         m_shutdownEvent = -1;
         return false;
@@ -250,9 +236,10 @@ bool CSocketServer::Shutdown()
 
     // Every connection thread sees the shutdown event and removes itself; one
     // waiting on the archive (for example for a password) is waited for.
+    // Then every parked thread is ended.
     while (m_liveThreads.load(std::memory_order_acquire) > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ReapFinished(1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ReapFinished(1000, true);
     m_stacks.Trim();
 
     // The event stays open if a server thread could not be collected: it may
@@ -370,53 +357,98 @@ leave:
 bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16_t peerPort)
 {
     OnConnect(peerAddress, peerPort);
-    std::lock_guard<std::mutex> guard(m_clientLock);
     auto* start = new ClientStart{this, socket};
-    pthread_t thread{};
+    m_liveThreads.fetch_add(1, std::memory_order_acq_rel);
+
+    // A parked thread takes the connection: no thread is created and its
+    // stack and buffers are already in memory. The most recently parked one
+    // is taken, as its pages are the likeliest to be warm.
+    Worker* parked = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_finishedLock);
+        if (!m_finished.empty()) {
+            parked = m_finished.back();
+            m_finished.pop_back();
+        }
+    }
+    if (parked) {
+        {
+            std::lock_guard<std::mutex> guard(m_clientLock);
+            m_clients.push_back(parked);
+        }
+        // Notified under the lock: once it is released the worker may serve,
+        // park and be reaped, so it must not be touched afterwards.
+        std::lock_guard<std::mutex> guard(m_finishedLock);
+        parked->next = start;
+        parked->wake.notify_one();
+        return true;
+    }
+
+    auto* worker = new Worker;
+    worker->server = this;
+    worker->next = start; // read by the new thread; pthread_create orders it
+    std::lock_guard<std::mutex> guard(m_clientLock);
     void* stack = m_stacks.Take();
     // The client-list lock is held until the record is in the list, so the
     // new thread cannot remove itself before it has been added.
-    m_liveThreads.fetch_add(1, std::memory_order_acq_rel);
-    bool started = StartThread(&thread, &CSocketServer::ClientThread, start, stack);
+    bool started = StartThread(&worker->thread, &CSocketServer::ClientThread, worker, stack);
     if (!started && stack) {
         // The system may refuse a stack it did not make; try one of its own.
         m_stacks.Give(stack);
         stack = nullptr;
-        started = StartThread(&thread, &CSocketServer::ClientThread, start);
+        started = StartThread(&worker->thread, &CSocketServer::ClientThread, worker);
     }
     if (!started) {
         m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
         ServerLog(kServerLogName, "_beginthreadex(...) failure", "AddClient");
+        delete worker;
         delete start;
         close(socket); // nobody else would ever close it
         return false;
     }
-    m_clients.push_back(ClientRecord{thread, stack});
+    worker->stack = stack;
+    m_clients.push_back(worker);
     return true;
 }
 
 void* CSocketServer::ClientThread(void* arg)
 {
-    auto* start = static_cast<ClientStart*>(arg);
-    start->server->ServeConnection(start);
+    auto* worker = static_cast<Worker*>(arg);
+    ClientStart* start = worker->next;
+    worker->next = nullptr;
+    worker->server->WorkerLoop(worker, start);
     return ThreadExit();
 }
 
-void CSocketServer::ServeConnection(ClientStart* start)
+void CSocketServer::WorkerLoop(Worker* self, ClientStart* start)
+{
+    // The receive buffer is the thread's for all its connections: on the
+    // stack of a fresh thread it would fault in 25 new pages every time.
+    const std::unique_ptr<char[]> receive(new char[kReceiveBufferSize]);
+    while (start) {
+        ServeConnection(start, receive.get());
+        if (!RemoveClient(start->socket, start, self))
+            return;
+        std::unique_lock<std::mutex> guard(m_finishedLock);
+        self->wake.wait(guard, [self] { return self->next != nullptr || self->quit; });
+        start = self->next; // never set together with quit: both take it off the list first
+        self->next = nullptr;
+    }
+}
+
+void CSocketServer::ServeConnection(ClientStart* start, char* buffer)
 {
     const char* place = "ClientThread";
     const int sock = start->socket;
     const int timeout = m_clientTimeoutMs == 0 ? -1 : static_cast<int>(std::min<uint32_t>(m_clientTimeoutMs, INT32_MAX));
 
     std::string request;
-    std::string response;
+    std::string head;
+    BodyBuffer body;
+    size_t bodySize = 0;
+    size_t total = 0;
     size_t sent = 0;
     bool answering = false;
-    // The receive buffer lives on the heap, not on the stack: a fresh thread
-    // would otherwise fault in 25 new stack pages for every connection, which
-    // costs more than the rest of a small request together.
-    const std::unique_ptr<char[]> receive(new char[kReceiveBufferSize]);
-    char* const buffer = receive.get();
 
     // A browser sends its request right after connecting, so the first read
     // is tried before any wait; a socket with nothing yet just says EAGAIN.
@@ -464,21 +496,35 @@ void CSocketServer::ServeConnection(ClientStart* start)
                 continue;
             }
             bool keepAlive = false;
-            if (!ParseRequest(request, response, keepAlive))
+            if (!BuildResponse(request, head, body, bodySize, keepAlive))
                 break;
-            request.clear();
-            request.shrink_to_fit();
+            if (!body)
+                bodySize = 0;
+            total = head.size() + bodySize;
             answering = true;
         } else if (!(ev & (POLLOUT | POLLERR | POLLHUP))) {
             continue;
         }
 
-        // Send from the remembered position; a full socket buffer waits for
-        // the next write readiness.
+        // Send head and body from the remembered position, at most one piece
+        // per call; a full socket buffer waits for the next write readiness.
         bool failed = false;
-        while (sent < response.size()) {
-            const size_t piece = std::min(kSendPieceSize, response.size() - sent);
-            const ssize_t n = send(sock, response.data() + sent, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
+        while (sent < total) {
+            iovec parts[2];
+            int count = 0;
+            size_t room = kSendPieceSize;
+            if (sent < head.size()) {
+                const size_t n = std::min(room, head.size() - sent);
+                parts[count++] = iovec{head.data() + sent, n};
+                room -= n;
+            }
+            const size_t bodySent = sent > head.size() ? sent - head.size() : 0;
+            if (room > 0 && bodySent < bodySize)
+                parts[count++] = iovec{body.get() + bodySent, std::min(room, bodySize - bodySent)};
+            msghdr msg{};
+            msg.msg_iov = parts;
+            msg.msg_iovlen = static_cast<size_t>(count);
+            const ssize_t n = sendmsg(sock, &msg, MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) {
                 sent += static_cast<size_t>(n);
                 continue;
@@ -493,7 +539,7 @@ void CSocketServer::ServeConnection(ClientStart* start)
         }
         if (failed)
             break;
-        if (sent == response.size()) {
+        if (sent == total) {
             OnSent(sent);
             break; // one request per connection
         }
@@ -503,36 +549,34 @@ void CSocketServer::ServeConnection(ClientStart* start)
     // could cut off the answer just sent; read what is already there, once,
     // so that a client that never stops sending cannot hold the thread.
     (void)!recv(sock, buffer, kReceiveBufferSize, MSG_DONTWAIT);
-    RemoveClient(sock, start);
 }
 
-void CSocketServer::RemoveClient(int socket, ClientStart* start)
+bool CSocketServer::RemoveClient(int socket, ClientStart* start, Worker* self)
 {
     close(socket);
-    const pthread_t self = pthread_self();
     bool found = false;
-    ClientRecord record{};
     {
         std::lock_guard<std::mutex> guard(m_clientLock);
         delete start;
         for (auto it = m_clients.begin(); it != m_clients.end(); ++it) {
-            if (pthread_equal(it->thread, self)) {
-                record = *it;
+            if (*it == self) {
                 m_clients.erase(it);
                 found = true;
                 break;
             }
         }
     }
-    if (!found) {
-        ServerLog(kServerLogName, "Thread not found in the list", "ClientThread");
-    } else {
+    if (found) {
+        // Parked: the reaper or the next connection finds it here.
         std::lock_guard<std::mutex> guard(m_finishedLock);
-        m_finished.push_back(record);
+        self->parkedSince = std::chrono::steady_clock::now();
+        m_finished.push_back(self);
+    } else {
+        ServerLog(kServerLogName, "Thread not found in the list", "ClientThread");
+        pthread_detach(self->thread); // nobody will reap it
     }
-    if (!found)
-        pthread_detach(self); // nobody will reap it
     m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
+    return found;
 }
 
 void* CSocketServer::HelperThread(void* arg)
@@ -547,32 +591,49 @@ void CSocketServer::HelperLoop(LaunchSignal* launch)
 {
     launch->Signal(true);
     while (!ShutdownRequested(100)) {
-        // Once the last connection of a busy spell is gone, hand the memory
-        // its responses used back to the system: without this the allocator
+        // Once the last thread of a busy spell is gone, hand the memory its
+        // responses used back to the system: without this the allocator
         // keeps each thread arena's high-water mark for the rest of the run.
-        if (ReapFinished(1000) > 0 && ClientCount() == 0) {
+        if (ReapFinished(1000, false) > 0 && ClientCount() == 0 && FinishedCount() == 0)
             malloc_trim(0);
-        }
     }
 }
 
-size_t CSocketServer::ReapFinished(int waitMs)
+size_t CSocketServer::ReapFinished(int waitMs, bool all)
 {
-    std::lock_guard<std::mutex> guard(m_finishedLock);
-    const size_t reaped = m_finished.size();
-    for (const ClientRecord& finished : m_finished) {
+    std::vector<Worker*> retire;
+    {
+        std::lock_guard<std::mutex> guard(m_finishedLock);
+        // The list is in parking order, so the excess and the long idle ones
+        // are at its front.
+        const auto now = std::chrono::steady_clock::now();
+        const size_t excess = m_finished.size() > kParkedThreadsKept ? m_finished.size() - kParkedThreadsKept : 0;
+        size_t kept = 0;
+        for (size_t i = 0; i < m_finished.size(); ++i) {
+            Worker* worker = m_finished[i];
+            if (all || i < excess || now - worker->parkedSince >= std::chrono::milliseconds(kParkedIdleMs)) {
+                worker->quit = true;
+                worker->wake.notify_one();
+                retire.push_back(worker);
+            } else {
+                m_finished[kept++] = worker;
+            }
+        }
+        m_finished.resize(kept);
+    }
+    for (Worker* worker : retire) {
         const timespec deadline = DeadlineAfterMs(waitMs);
-        if (pthread_timedjoin_np(finished.thread, nullptr, &deadline) != 0) {
+        if (pthread_timedjoin_np(worker->thread, nullptr, &deadline) != 0) {
             ServerLog(kServerLogName, "WaitForSingleObject(...) timed out", "HelperThread");
             ServerLog(kServerLogName, "TerminateThread(.h.) failure, probably it is already terminated", "HelperThread");
-            // Its stack stays with it: the thread may still be running on it.
-            pthread_detach(finished.thread);
+            // Its stack and record stay with it: the thread may still use them.
+            pthread_detach(worker->thread);
             continue;
         }
-        m_stacks.Give(finished.stack);
+        m_stacks.Give(worker->stack);
+        delete worker;
     }
-    m_finished.clear();
-    return reaped;
+    return retire.size();
 }
 
 } // namespace server

@@ -1,16 +1,20 @@
 #pragma once
 // CSocketServer: the machinery of the loopback HTTP server (a listener thread,
-// one thread per connection, a reaper thread, start and shutdown); what a
-// request means is left to a derived class through four virtual operations.
+// one thread per connection at a time, a reaper thread, start and shutdown);
+// what a request means is left to a derived class through virtual operations.
 
 #include "server/threadstackpool.h"
 
 #include <pthread.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,6 +34,18 @@ public:
     static constexpr size_t kMaxRequestSize = 64 * 1024;
     // How long Run waits for each server thread to report that it is ready.
     static constexpr int kLaunchTimeoutMs = 30000;
+    // A connection thread that finished its connection parks and takes the
+    // next accepted one, so that the request path creates no thread. The
+    // reaper ends parked threads beyond this number at once ...
+    static constexpr size_t kParkedThreadsKept = 64;
+    // ... and every parked thread that has waited this long without work.
+    static constexpr int kParkedIdleMs = 1000;
+
+    // Releases an entry buffer handed out by BuildResponse.
+    struct FreeBuffer {
+        void operator()(char* p) const { std::free(p); }
+    };
+    using BodyBuffer = std::unique_ptr<char, FreeBuffer>;
 
     CSocketServer();
     virtual ~CSocketServer();
@@ -46,6 +62,12 @@ public:
     // Builds the response to a complete request; false drops the connection
     // without an answer.
     virtual bool ParseRequest(const std::string& request, std::string& response, bool& keepAlive) = 0;
+    // The response in two parts, sent one after the other: the head and a
+    // malloc'ed body of bodySize bytes (may be empty). The wire bytes equal
+    // ParseRequest's text; a large entry is then never copied once more.
+    // By default everything comes from ParseRequest as the head.
+    virtual bool BuildResponse(const std::string& request, std::string& head, BodyBuffer& body, size_t& bodySize,
+                               bool& keepAlive);
 
     // Starts listening on 127.0.0.1:port (0 lets the system choose; Port()
     // then tells which). Fails at once when already running or when the port
@@ -59,8 +81,9 @@ public:
     uint16_t Port() const { return m_port.load(std::memory_order_acquire); }
     uint32_t ClientTimeout() const { return m_clientTimeoutMs; }
 
-    // Live connection threads (in the client list) and threads waiting to be
-    // reaped (in the finished list); for monitoring and tests.
+    // Connection threads serving a connection (in the client list) and
+    // finished threads parked for the next connection or waiting to be reaped
+    // (in the finished list); for monitoring and tests.
     size_t ClientCount() const;
     size_t FinishedCount() const;
 
@@ -72,9 +95,16 @@ private:
         CSocketServer* server;
         int socket;
     };
-    struct ClientRecord {
-        pthread_t thread;
-        void* stack; // from m_stacks, or nullptr for a stack of the system's
+    // One connection thread. While parked it sits in the finished list and
+    // waits on `wake` (under the finished-list lock) for `next` or `quit`.
+    struct Worker {
+        pthread_t thread{};
+        void* stack = nullptr; // from m_stacks, or nullptr for a stack of the system's
+        CSocketServer* server = nullptr;
+        ClientStart* next = nullptr;
+        bool quit = false;
+        std::condition_variable wake;
+        std::chrono::steady_clock::time_point parkedSince;
     };
     struct LaunchSignal;
 
@@ -84,11 +114,15 @@ private:
 
     void AcceptLoop(LaunchSignal* launch);
     void HelperLoop(LaunchSignal* launch);
-    void ServeConnection(ClientStart* start);
-    void RemoveClient(int socket, ClientStart* start);
+    void WorkerLoop(Worker* self, ClientStart* start);
+    void ServeConnection(ClientStart* start, char* buffer);
+    // Unlinks the thread from the client list and parks it; false when it
+    // was not in the list (it then ends, detached).
+    bool RemoveClient(int socket, ClientStart* start, Worker* self);
     bool ShutdownRequested(int waitMs) const;
-    // Joins every finished thread; returns how many there were.
-    size_t ReapFinished(int waitMs);
+    // Ends and joins the parked threads beyond kParkedThreadsKept and those
+    // idle for kParkedIdleMs (all of them when `all`); returns how many.
+    size_t ReapFinished(int waitMs, bool all);
 
     mutable std::mutex m_controlLock; // serialises Run and Shutdown
     std::atomic<bool> m_running{false};
@@ -100,9 +134,9 @@ private:
     pthread_t m_helperThread{};
 
     mutable std::mutex m_clientLock; // the client list and the start records
-    std::list<ClientRecord> m_clients;
-    mutable std::mutex m_finishedLock; // the finished list
-    std::vector<ClientRecord> m_finished;
+    std::list<Worker*> m_clients;
+    mutable std::mutex m_finishedLock; // the finished list and every parked worker's fields
+    std::vector<Worker*> m_finished; // most recently parked last
     // Stacks of connection threads, reused once a thread has been reaped.
     CThreadStackPool m_stacks;
     // Connection threads that have not yet put themselves on the finished list.
