@@ -213,6 +213,12 @@ int CRarBackendArchive::ReadHeaderEx(RarHeaderEx& header)
         header = RarHeaderEx();
         header.fileName = std::move(name);
         header.flags = part.flags;
+        // A later volume of a solid set is marked as such on its first file
+        // even when that file's own header does not say so (a continued file).
+        const RarVolumeInfo& opened = m_volumes[0].info;
+        if (m_curOrdinal == 0 && opened.solid && opened.isVolume && !opened.firstVolume &&
+            (opened.version == 5 || opened.newNumbering))
+            header.flags |= kRarFlagSolid;
         header.packSize = static_cast<uint32_t>(part.packSize);
         header.packSizeHigh = static_cast<uint32_t>(part.packSize >> 32);
         header.unpSize = static_cast<uint32_t>(part.unpSize);

@@ -280,9 +280,10 @@ def rar5_archive(entries, solid=False):
     return bytes(out)
 
 
-def rar5_volumes(entries, split_at):
-    first = bytearray(RAR5_MARK) + main_header5(MHFL_VOLUME)
-    second = bytearray(RAR5_MARK) + main_header5(MHFL_VOLUME, volume_number=1)
+def rar5_volumes(entries, split_at, solid=False):
+    flags = MHFL_VOLUME | (MHFL_SOLID if solid else 0)
+    first = bytearray(RAR5_MARK) + main_header5(flags)
+    second = bytearray(RAR5_MARK) + main_header5(flags, volume_number=1)
     for e in entries[:split_at]:
         first += file_header5(e.name, e.data, len(e.data), crc32(e.data), is_dir=e.is_dir)
     split = entries[split_at]
@@ -378,6 +379,8 @@ def main():
     vol5 = [Rar5Entry(e.name, e.data) for e in vol_entries]
     for i, v in enumerate(rar5_volumes(vol5, 1), 1):
         write(folder, "vol5.part%d.rar" % i, v)
+    for i, v in enumerate(rar5_volumes(vol5, 1, solid=True), 1):
+        write(folder, "solidvol5.part%d.rar" % i, v)
     enc5 = [Rar5Entry("open.htm", page("Open", "not encrypted")),
             Rar5Entry("secret.htm", page("Secret", "encrypted"), encrypted=True)]
     write(folder, "enc5.rar", rar5_archive(enc5))

@@ -371,11 +371,17 @@ TEST_F(RarManagerTest, RealArchivesThroughTheHolder)
 
     EXPECT_FALSE(holder.OpenArchive(Fixture("solidvol.part2.rar")));
     EXPECT_EQ(m_prompt.kinds, (std::vector<int>{1}));
+    // Its first file continues one of the first volume without a solid bit of
+    // its own; the archive header tells.
+    EXPECT_FALSE(holder.OpenArchive(Fixture("solidvol5.part2.rar")));
+    EXPECT_EQ(m_prompt.kinds, (std::vector<int>{1, 1}));
+    ASSERT_TRUE(holder.OpenArchive(Fixture("solidvol5.part1.rar")));
+    EXPECT_EQ(serve("big.htm").size(), 5000u);
 
     EXPECT_TRUE(holder.OpenArchive(Fixture("encrypted.rar")));
     EXPECT_EQ(m_prompt.encryptedNotices, 1);
     EXPECT_EQ(serve("secret.htm"), "<none>");
-    EXPECT_EQ(m_prompt.kinds, (std::vector<int>{1}));
+    EXPECT_EQ(m_prompt.kinds, (std::vector<int>{1, 1}));
 
     EXPECT_FALSE(holder.OpenArchive(Fixture("enchead5.rar")));
     EXPECT_EQ(m_prompt.encryptedNotices, 2);
