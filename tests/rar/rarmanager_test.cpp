@@ -310,7 +310,7 @@ TEST_F(RarManagerTest, UndecryptableArchivesAreReportedOnceAndNeverCycle)
 
 TEST_F(RarManagerTest, MissingVolumeIsAskedForWhileListingOnly)
 {
-    m_lib->entries[4].volumeBefore = true;  // pic.gif and what follows lie in part 2
+    m_lib->entries[4].volumeBefore = true;  // pic.gif and what follows lie in the second volume
     CRarManager manager(m_lib);
     manager.Open("/books/set.part1.rar");
     // Asked in the counting pass with the whole file name; Cancel ends the
