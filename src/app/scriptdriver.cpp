@@ -18,6 +18,11 @@
 #include "view/browsercontrol.h"
 #include "view/pagoraview.h"
 
+namespace {
+// How long a scripted question to the page may take on a busy machine.
+constexpr int kAnswerMs = 20000;
+}  // namespace
+
 CScriptDriver::CScriptDriver(CMainFrame* frame, QStringList commands, QObject* parent)
     : QObject(parent), m_frame(frame), m_commands(std::move(commands)) {
     connect(m_frame->View(), &CPagoraView::DocumentCompleted, this, [this](const QString& address, bool) {
@@ -71,7 +76,7 @@ void CScriptDriver::RunNext() {
             browser->WaitComplete(60000);
         } else if (verb == "eval") {
             // One line per answer: line breaks are shown as "\n".
-            std::string value = browser->EvaluateText(rest.toStdString()).value_or("<no answer>");
+            std::string value = browser->EvaluateText(rest.toStdString(), kAnswerMs).value_or("<no answer>");
             std::string escaped;
             for (char c : value) {
                 if (c == '\n') escaped += "\\n";
@@ -83,7 +88,7 @@ void CScriptDriver::RunNext() {
         } else if (verb == "title") {
             Print("TITLE: " + m_frame->windowTitle().toStdString());
         } else if (verb == "scroll") {
-            auto offsets = browser->ReadScrollOffsets();
+            auto offsets = browser->ReadScrollOffsets(kAnswerMs);
             Print("SCROLL: " + (offsets ? std::to_string(offsets->first) + "," + std::to_string(offsets->second)
                                         : std::string("<no answer>")));
         } else if (verb == "scrollto") {
@@ -92,7 +97,7 @@ void CScriptDriver::RunNext() {
             QTimer::singleShot(200, &loop, &QEventLoop::quit);
             loop.exec();
         } else if (verb == "click") {
-            browser->EvaluateText("document.getElementById('" + rest.toStdString() + "').click(); 'ok'");
+            browser->EvaluateText("document.getElementById('" + rest.toStdString() + "').click(); 'ok'", kAnswerMs);
             if (!WaitForNextPage(30000)) Print("TIMEOUT: click " + rest.toStdString());
         } else if (verb == "open" || verb == "navigate") {
             if (verb == "open") view->OpenFile(rest.toStdString());
@@ -123,9 +128,10 @@ void CScriptDriver::RunNext() {
             Q_EMIT m_frame->AddressBar()->lineEdit()->returnPressed();
             if (!WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
             Print("ADDRESSITEMS: " + std::to_string(m_frame->AddressBar()->count()));
-        } else if (verb == "command") {
+        } else if (verb == "command" || verb == "command-wait") {
             if (QAction* a = m_frame->Action(rest.toInt())) a->trigger();
             else Print("NO COMMAND: " + rest.toStdString());
+            if (verb == "command-wait" && !WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
         } else if (verb == "server") {
             Print(std::string("SERVER: ") + (server::ThePageServer().IsRunning() ? "running" : "stopped"));
         } else if (verb == "pane") {

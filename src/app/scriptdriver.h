@@ -27,6 +27,7 @@ public:
     //   address <text>        types the text into the address bar and presses Enter;
     //                         prints "ADDRESSITEMS: <items in its list>"
     //   command <id>          runs a menu command
+    //   command-wait <id>     runs a menu command and waits for the next page
     //   server                prints "SERVER: running" or "SERVER: stopped"
     //   pane <id>             prints "PANE: <text>"
     //   setting <key index>   prints "SETTING: <value>"

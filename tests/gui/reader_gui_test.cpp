@@ -131,11 +131,56 @@ TEST(ReaderGui, APageThatClosesItsWindowGetsANewBrowserAtTheHomePage) {
     CReaderRun run;
     std::string page =
         run.WriteFile("closer.htm", "<html><body><button id='c' onclick='window.close()'>x</button></body></html>");
-    auto out = run.Run({"eval document.getElementById('c').click(); 'clicked'", "sleep 2000", "location",
+    auto out = run.Run({"eval document.getElementById('c').click(); 'clicked'", "sleep 2000", "wait", "location",
                         "eval document.title", "close"},
                        {page});
     EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "res://pagora/Pagora_home.page");
     EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "Pagora 主页");
+}
+
+TEST(ReaderGui, TextEntryOfAnArchiveIsConvertedAndKeepsItsAddressInTheHistory) {
+    CReaderRun run;
+    run.WriteFile("tb/index.htm", "<html><body><a id='s' href='story.txt'>story</a></body></html>");
+    std::string story = run.WriteFile("tb/story.txt", "第一行\n第二行 <b>not bold</b>\n");
+    std::string zip = MakeZip(run, "tb", "textbook.zip");
+    ASSERT_FALSE(zip.empty());
+    auto out = run.Run({"click s", "location", "eval document.querySelector('td').innerHTML", "command-wait 32787",
+                        "location", "command-wait 32788", "location", "eval String(!!document.querySelector('style'))",
+                        "close"},
+                       {zip});
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 0), "/story.txt"));
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION", 0).rfind("http://127.0.0.1:", 0), 0u);
+    std::string cell = CReaderRun::Value(out, "EVAL", 0);
+    EXPECT_NE(cell.find("第二行"), std::string::npos) << cell;
+    EXPECT_NE(cell.find("&lt;b&gt;"), std::string::npos) << "markup in the text must be escaped: " << cell;
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 1), "/index.htm"));
+    // Forward again: the original address, converted anew.
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION", 2), CReaderRun::Value(out, "LOCATION", 0));
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "true");
+}
+
+TEST(ReaderGui, DecodedSourceAndTextGoToTheTextViewerThroughATemporaryFile) {
+    CReaderRun run;
+    std::string viewer = run.WriteFile("viewer.sh", "#!/bin/sh\ncat \"$1\" >> '" + run.Folder() + "/viewed.txt'\n");
+    ASSERT_EQ(std::system(("chmod +x '" + viewer + "'").c_str()), 0);
+    // The visible text exists only after the page's own script ran.
+    std::string page = run.WriteFile(
+        "hidden.htm", "<html><body><script>document.write('<p id=made>made by ' + 'script</p>');</script></body></html>");
+    run.Run({"command 32812", "command 32813", "sleep 1500", "close"}, {"--text-viewer", viewer, page});
+    std::string viewed;
+    {
+        FILE* f = std::fopen((run.Folder() + "/viewed.txt").c_str(), "rb");
+        ASSERT_NE(f, nullptr) << "the text viewer was not started";
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) viewed.append(buf, n);
+        std::fclose(f);
+    }
+    EXPECT_NE(viewed.find("<p id=\"made\">made by script</p>"), std::string::npos) << viewed;
+    // The plain text follows the source: the words once more, without markup.
+    size_t html = viewed.find("</html>");
+    ASSERT_NE(html, std::string::npos) << viewed;
+    EXPECT_NE(viewed.find("made by script", html), std::string::npos) << viewed;
 }
 
 namespace {
