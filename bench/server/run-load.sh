@@ -38,10 +38,12 @@ settle() {  # waits (at most 15 s) until threads and descriptors are back at the
   return 1
 }
 
-# Warm up once so that the archive handle and allocator pools exist at the start.
+# Warm up once so that the archive handle and allocator pools exist at the start,
+# then wait until the parked connection thread of the warm-up has been ended
+# (after one idle second), so that the start counts no connection thread.
 curl -fs -o /dev/null "${SERVE_BASE}bench/page.htm"
 curl -fs -o /dev/null "${SERVE_BASE}bench/pic.jpg"
-sleep 0.5
+sleep 2
 read -r T0 F0 R0 <<<"$(snapshot)"
 echo "start: threads $T0, descriptors $F0, RSS $R0 KiB"
 

@@ -140,8 +140,25 @@ bool CSocketServer::BuildResponse(const std::string& request, std::string& head,
     return ParseRequest(request, head, keepAlive);
 }
 
+namespace {
+
+// Entries are extracted into malloc'ed buffers on the connection threads.
+// With one heap per thread (up to eight per core) each heap keeps up to a few
+// megabytes of a busy spell at its top, which malloc_trim cannot hand back for
+// any heap but the main one; with the one heap the reaper gives it all back
+// once the server is idle. Measured under 200 connections: 56 MiB kept
+// afterwards with per-thread heaps, see the load test for the figure with one.
+void UseOneHeap()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { mallopt(M_ARENA_MAX, 1); });
+}
+
+} // namespace
+
 bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
 {
+    UseOneHeap();
     std::lock_guard<std::mutex> control(m_controlLock);
     if (IsRunning())
         return false;
@@ -194,6 +211,7 @@ bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
         while (m_liveThreads.load(std::memory_order_acquire) > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ReapFinished(1000, true);
+        DeleteSpareWorkers();
         close(m_shutdownEvent);
         m_shutdownEvent = -1;
         return false;
@@ -241,6 +259,9 @@ bool CSocketServer::Shutdown()
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ReapFinished(1000, true);
     m_stacks.Trim();
+    // A listener that could not be collected may still hand out records.
+    if (clean)
+        DeleteSpareWorkers();
 
     // The event stays open if a server thread could not be collected: it may
     // still poll it, and a reused descriptor number would confuse it.
@@ -249,6 +270,17 @@ bool CSocketServer::Shutdown()
     m_shutdownEvent = -1;
     m_running.store(false, std::memory_order_release);
     return clean;
+}
+
+void CSocketServer::DeleteSpareWorkers()
+{
+    std::vector<Worker*> spare;
+    {
+        std::lock_guard<std::mutex> guard(m_finishedLock);
+        spare.swap(m_spareWorkers);
+    }
+    for (Worker* worker : spare)
+        delete worker;
 }
 
 bool CSocketServer::ShutdownRequested(int waitMs) const
@@ -376,16 +408,29 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
             std::lock_guard<std::mutex> guard(m_clientLock);
             m_clients.push_back(parked);
         }
-        // Notified under the lock: once it is released the worker may serve,
-        // park and be reaped, so it must not be touched afterwards.
-        std::lock_guard<std::mutex> guard(m_finishedLock);
-        parked->next = start;
+        {
+            std::lock_guard<std::mutex> guard(m_finishedLock);
+            parked->next = start;
+        }
+        // Woken after the lock is released, or it would wake only to block on
+        // it. Should it meanwhile have served, parked and been reaped, its
+        // record lives on among the spare ones until Shutdown.
         parked->wake.notify_one();
         return true;
     }
 
-    auto* worker = new Worker;
+    Worker* worker = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_finishedLock);
+        if (!m_spareWorkers.empty()) {
+            worker = m_spareWorkers.back();
+            m_spareWorkers.pop_back();
+        }
+    }
+    if (!worker)
+        worker = new Worker;
     worker->server = this;
+    worker->quit = false;
     worker->next = start; // read by the new thread; pthread_create orders it
     std::lock_guard<std::mutex> guard(m_clientLock);
     void* stack = m_stacks.Take();
@@ -401,7 +446,11 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
     if (!started) {
         m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
         ServerLog(kServerLogName, "_beginthreadex(...) failure", "AddClient");
-        delete worker;
+        worker->next = nullptr;
+        {
+            std::lock_guard<std::mutex> spare(m_finishedLock);
+            m_spareWorkers.push_back(worker);
+        }
         delete start;
         close(socket); // nobody else would ever close it
         return false;
@@ -631,7 +680,9 @@ size_t CSocketServer::ReapFinished(int waitMs, bool all)
             continue;
         }
         m_stacks.Give(worker->stack);
-        delete worker;
+        worker->stack = nullptr;
+        std::lock_guard<std::mutex> guard(m_finishedLock);
+        m_spareWorkers.push_back(worker);
     }
     return retire.size();
 }

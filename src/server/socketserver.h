@@ -120,6 +120,7 @@ private:
     // was not in the list (it then ends, detached).
     bool RemoveClient(int socket, ClientStart* start, Worker* self);
     bool ShutdownRequested(int waitMs) const;
+    void DeleteSpareWorkers();
     // Ends and joins the parked threads beyond kParkedThreadsKept and those
     // idle for kParkedIdleMs (all of them when `all`); returns how many.
     size_t ReapFinished(int waitMs, bool all);
@@ -137,6 +138,9 @@ private:
     std::list<Worker*> m_clients;
     mutable std::mutex m_finishedLock; // the finished list and every parked worker's fields
     std::vector<Worker*> m_finished; // most recently parked last
+    // Records of reaped threads, reused for new ones. They are deleted only
+    // by Shutdown, so that a late wake-up never touches freed memory.
+    std::vector<Worker*> m_spareWorkers;
     // Stacks of connection threads, reused once a thread has been reaped.
     CThreadStackPool m_stacks;
     // Connection threads that have not yet put themselves on the finished list.
