@@ -204,3 +204,33 @@ TEST(PageServerRequest, OnlyOwnHostNamesAreAnswered)
     }
     EXPECT_TRUE(server.Shutdown());
 }
+
+TEST(PageServerRequest, TwoPartResponseEqualsTheWholeText)
+{
+    FakeArchive archive;
+    archive.entries["a.htm"] = "<p>a</p>";
+    archive.entries["empty.htm"] = "";
+    CPageServer server(archive.Extractor());
+    for (const std::string request : {"GET /a.htm HTTP/1.1\r\n\r\n", "GET /empty.htm HTTP/1.1\r\n\r\n",
+                                      "GET /none.htm HTTP/1.1\r\n\r\n", "POST /a.htm HTTP/1.1\r\n\r\n"}) {
+        std::string head;
+        CPageServer::BodyBuffer body;
+        size_t bodySize = 99;
+        bool keepAlive = true;
+        ASSERT_TRUE(server.BuildResponse(request, head, body, bodySize, keepAlive)) << request;
+        EXPECT_FALSE(keepAlive);
+        std::string joined = head;
+        if (body)
+            joined.append(body.get(), bodySize);
+        else
+            EXPECT_EQ(bodySize, 0u) << request;
+        EXPECT_EQ(joined, Answer(server, request)) << request;
+    }
+    // A dropped request yields neither part.
+    std::string head;
+    CPageServer::BodyBuffer body;
+    size_t bodySize = 0;
+    bool keepAlive = false;
+    EXPECT_FALSE(server.BuildResponse("GET\r\n\r\n", head, body, bodySize, keepAlive));
+    EXPECT_FALSE(body);
+}
