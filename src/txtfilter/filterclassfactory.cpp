@@ -1,6 +1,5 @@
 #include "txtfilter/filterclassfactory.h"
 
-#include <mutex>
 #include <new>
 
 #include "txtfilter/libraryrefs.h"
@@ -11,12 +10,11 @@ using namespace platform;
 namespace txtfilter {
 
 CFilterClassFactory* CFilterClassFactory::Get() {
-    static std::mutex s_lock;
-    static CFilterClassFactory* s_factory = nullptr;
-    std::lock_guard<std::mutex> lock(s_lock);
-    if (!s_factory) s_factory = new CFilterClassFactory;  // lives as long as the library
-    s_factory->AddRef();
-    return s_factory;
+    // A static object rather than a heap one: it lives exactly as long as the
+    // library, and unloading the library frees it.
+    static CFilterClassFactory s_factory;
+    s_factory.AddRef();
+    return &s_factory;
 }
 
 HRESULT CFilterClassFactory::QueryInterface(REFIID iid, void** out) {
