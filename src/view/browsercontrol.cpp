@@ -217,13 +217,13 @@ std::string CBrowserControl::LocationURL() const {
 std::string CBrowserControl::LocationName() const { return m_page->title().toStdString(); }
 
 bool CBrowserControl::WaitComplete(int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!m_complete && timer.elapsed() < timeoutMs) {
-        QEventLoop loop;
-        QTimer::singleShot(50, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    if (m_complete) return true;
+    // Events are pumped while waiting; the wait ends with the load, not on a polling tick.
+    QEventLoop loop;
+    QMetaObject::Connection done = connect(this, &CBrowserControl::NavigateComplete, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    disconnect(done);
     return m_complete;
 }
 
