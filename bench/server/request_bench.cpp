@@ -26,7 +26,7 @@ server::CPageServer& Server()
         s_ini = std::string(dir ? dir : "/tmp") + "/bench.ini";
         MainParaBlock().SetLocation(kParaBlockSection, &s_ini);
         const char* archive = std::getenv("BENCH_ARCHIVE");
-        // Running the server applies its allocator settings, as in the program.
+        // Running the server applies its allocator setting, as in the program.
         server::ThePageServer().Launch("index.htm", 0, 10000);
         return TheArchiveHolder().OpenArchive(archive ? archive : "/tmp/pagora-bench/book.zip");
     }();
@@ -49,7 +49,27 @@ void Answer(benchmark::State& state, const char* path)
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 
+// As the connection threads answer: head and entry stay two buffers.
+void AnswerInParts(benchmark::State& state, const char* path)
+{
+    server::CPageServer& server = Server();
+    const std::string request = std::string("GET /") + path + " HTTP/1.1\r\n\r\n";
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::string head;
+        server::CPageServer::BodyBuffer body;
+        size_t bodySize = 0;
+        bool keepAlive = false;
+        server.BuildResponse(request, head, body, bodySize, keepAlive);
+        bytes += head.size() + bodySize;
+        benchmark::DoNotOptimize(body.get());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+
 void BM_SmallPage(benchmark::State& state) { Answer(state, "bench/page.htm"); }
+void BM_SmallPageInParts(benchmark::State& state) { AnswerInParts(state, "bench/page.htm"); }
+void BM_LargePictureInParts(benchmark::State& state) { AnswerInParts(state, "bench/pic.jpg"); }
 void BM_LargePicture(benchmark::State& state) { Answer(state, "bench/pic.jpg"); }
 void BM_MissingEntry(benchmark::State& state) { Answer(state, "bench/missing.htm"); }
 
@@ -58,4 +78,6 @@ void BM_MissingEntry(benchmark::State& state) { Answer(state, "bench/missing.htm
 BENCHMARK(BM_SmallPage);
 BENCHMARK(BM_LargePicture);
 BENCHMARK(BM_MissingEntry);
+BENCHMARK(BM_SmallPageInParts);
+BENCHMARK(BM_LargePictureInParts);
 BENCHMARK_MAIN();
