@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -40,6 +43,16 @@ std::vector<std::string> CReaderRun::Run(const std::vector<std::string>& script,
     for (const std::string& a : args) command += " '" + a + "'";
     command += " 2>/dev/null";
     std::vector<std::string> lines;
+    // One reader at a time across test processes: two starting together could
+    // both choose the same free loopback port before either listens on it.
+    int lockFd = ::open("/tmp/pagora-reader-gui.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (lockFd >= 0) ::flock(lockFd, LOCK_EX);
+    struct Unlock {
+        int fd;
+        ~Unlock() {
+            if (fd >= 0) ::close(fd);
+        }
+    } unlock{lockFd};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return lines;
     char buffer[65536];
