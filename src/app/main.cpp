@@ -10,6 +10,10 @@
 int main(int argc, char** argv) {
     // As root the engine's sandbox cannot start; the reader runs without it then.
     if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    // Without TZ the C library re-reads /etc/localtime for every time
+    // conversion; archive listing converts one date per entry. Set it while
+    // no other thread exists (setenv is not thread-safe).
+    setenv("TZ", ":/etc/localtime", 0);
     CBrowserControl::RegisterSchemes();
     CPagoraApp app(argc, argv);
     if (!app.InitInstance()) return app.ExitInstance(1);

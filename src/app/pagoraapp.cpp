@@ -12,6 +12,7 @@
 #include "app/startupcore.h"
 #include "app/textfiltermodule.h"
 #include "archive/homenames.h"
+#include "archive/rarmanager.h"
 #include "frame/mainframe.h"
 #include "view/browsercontrol.h"
 #include "view/messagebox.h"
@@ -47,7 +48,10 @@ void CPagoraApp::ParseOptions() {
 
 bool CPagoraApp::InitInstance() {
     StartupHooks hooks;
-    hooks.loadPasswords = [] { LoadArchiveTables(); };
+    hooks.loadPasswords = [] {
+        LoadArchiveTables();
+        RegisterRarManager();  // the holder creates RAR managers from now on
+    };
     hooks.loadTextFilterModule = [] { LoadTextFilterModule(); };
     hooks.registerTextFilter = [] { RegisterTextFilter(); };
     hooks.createWindows = [this] {

@@ -12,6 +12,7 @@ const char* const CArchivePromptBridge::kSolidNotice = "抱歉，用固实（sol
 
 CArchivePromptBridge::CArchivePromptBridge(QWidget* window) : QObject(window), m_window(window) {
     SetArchivePrompt(this);
+    SetRarEncryptedNotice(this);
     // The user-interface thread may wait for the archive lock that an asking
     // server thread holds; it answers the question while it waits, so neither
     // waits for the other.
@@ -23,6 +24,7 @@ CArchivePromptBridge::CArchivePromptBridge(QWidget* window) : QObject(window), m
 CArchivePromptBridge::~CArchivePromptBridge() {
     SetArchiveLockWaitHook({});
     SetArchivePrompt(nullptr);
+    SetRarEncryptedNotice(nullptr);
     // Threads still waiting get Cancel.
     std::lock_guard<std::mutex> lock(m_mutex);
     m_shuttingDown = true;
@@ -45,6 +47,12 @@ bool CArchivePromptBridge::AskInsertVolume(const std::string& volumeName) {
     request->kind = 2;
     request->volume = volumeName;
     return Ask(request) == 1;
+}
+
+void CArchivePromptBridge::ShowEncryptedRarNotice() {
+    auto request = std::make_shared<Request>();
+    request->kind = 3;
+    Ask(request);
 }
 
 int CArchivePromptBridge::Ask(const std::shared_ptr<Request>& request) {
@@ -71,6 +79,7 @@ void CArchivePromptBridge::ServicePending(bool fromLockWait) {
             request->announced = true;
             readerbox::Message(m_window.data(), request->kind == 0   ? "压缩文件密码管理"
                                                 : request->kind == 1 ? kSolidNotice
+                                                : request->kind == 3 ? kEncryptedRarText
                                                                      : "请插入包含 " + request->volume + " 的盘");
         }
         return;
@@ -115,9 +124,12 @@ int CArchivePromptBridge::Show(const Request& request) {
     case 1:
         readerbox::Message(parent, kSolidNotice);
         return 0;
+    case 3:
+        readerbox::Message(parent, kEncryptedRarText);
+        return 0;
     default: {
         std::string text = "请插入包含 " + request.volume + " 的盘并点“确定”，或点“放弃”退出。";
-        return readerbox::AskYesNo(parent, text) ? 1 : 0;
+        return readerbox::AskOkCancel(parent, text) ? 1 : 0;
     }
     }
 }

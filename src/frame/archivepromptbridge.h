@@ -13,8 +13,9 @@
 #include <string>
 
 #include "archive/archiveprompt.h"
+#include "archive/rarencryptednotice.h"
 
-class CArchivePromptBridge : public QObject, public IArchivePrompt {
+class CArchivePromptBridge : public QObject, public IArchivePrompt, public IRarEncryptedNotice {
     Q_OBJECT
 public:
     // Registers itself as the process's archive prompt and lock-wait hook.
@@ -23,6 +24,7 @@ public:
 
     int AskPassword(int kind) override;
     bool AskInsertVolume(const std::string& volumeName) override;
+    void ShowEncryptedRarNotice() override;
 
     // Runs the questions that wait for this thread; called from queued
     // invocations and (with `fromLockWait`) while the user-interface thread
@@ -35,7 +37,7 @@ public:
 
 private:
     struct Request {
-        int kind = 0;            // 0 password, 1 solid notice, 2 insert volume
+        int kind = 0;            // 0 password, 1 solid notice, 2 insert volume, 3 encrypted RAR
         std::string volume;
         int result = 0;
         bool done = false;

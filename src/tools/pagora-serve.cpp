@@ -8,6 +8,7 @@
 #include "app/sidefiles.h"
 #include "archive/archiveprompt.h"
 #include "archive/homenames.h"
+#include "archive/rarmanager.h"
 #include "server/pageserver.h"
 
 #include <climits>
@@ -26,6 +27,8 @@ int main(int argc, char** argv)
     // Entry names and request paths are read in the locale's code set, as in
     // the reader.
     std::setlocale(LC_ALL, "");
+    // One time-zone read for the whole run instead of one per entry date.
+    setenv("TZ", ":/etc/localtime", 0);
 
     char resolved[PATH_MAX];
     if (!realpath(argv[1], resolved)) {
@@ -52,6 +55,7 @@ int main(int argc, char** argv)
     MainParaBlock().SetLocation(kParaBlockSection, &TheSideFiles().ini);
     MainParaBlock().Load();
     LoadArchiveTables();
+    RegisterRarManager();
     SetArchiveCountIndicator([](const std::string& counts) {
         std::fprintf(stderr, "pagora-serve: %s entries listed\n", counts.c_str());
     });

@@ -33,6 +33,16 @@ bool AskYesNo(QWidget* parent, const std::string& text) {
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool AskOkCancel(QWidget* parent, const std::string& text) {
+    if (s_print) {
+        std::printf("QUESTION: %s\n", text.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    return QMessageBox::question(parent, QStringLiteral("Pagora"), QString::fromStdString(text),
+                                 QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
+}
+
 void Beep() { QApplication::beep(); }
 
 }  // namespace readerbox

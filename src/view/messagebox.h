@@ -11,6 +11,8 @@ namespace readerbox {
 void Message(QWidget* parent, const std::string& text);
 // A Yes/No box; true only for Yes.
 bool AskYesNo(QWidget* parent, const std::string& text);
+// An OK/Cancel box; true only for OK.
+bool AskOkCancel(QWidget* parent, const std::string& text);
 // A plain beep.
 void Beep();
 // With `print` set, no box is shown: the text is written as "MESSAGE: text"
