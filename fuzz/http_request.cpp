@@ -31,6 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (s_server.ParseRequest(text, response, keepAlive)) {
         if (response.rfind("HTTP/1.0 ", 0) != 0 || keepAlive)
             std::abort();
+        // The head announces exactly the body that follows it.
+        const size_t end = response.find("\r\n\r\n");
+        const size_t length = response.find("Content-Length: ");
+        if (end == std::string::npos || length == std::string::npos || length > end ||
+            std::strtoull(response.c_str() + length + 16, nullptr, 10) != response.size() - end - 4)
+            std::abort();
     }
     DecodeRequestPath(text);
     return 0;

@@ -238,7 +238,14 @@ bool CPageServer::BuildResponse(const std::string& request, std::string& head, B
         return true;
     }
     size_t size = 0;
-    BodyBuffer entry(m_extract(path, &size));
+    BodyBuffer entry;
+    {
+        // The archive holder lets one extraction run at a time anyway; its
+        // lock is built for waits that run a hook and costs a busy server
+        // several system calls per wait, a plain mutex far fewer.
+        std::lock_guard<std::mutex> guard(m_extractLock);
+        entry.reset(m_extract(path, &size));
+    }
     if (!entry) {
         head = ErrorResponse(kNotFound);
         return true;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <ctime>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -49,6 +50,7 @@ private:
     static std::string ErrorResponse(const char* status);
 
     Extractor m_extract;
+    std::mutex m_extractLock; // one extraction at a time
     std::string m_defaultDocument = kDefaultDocument;
     std::unordered_map<std::string, std::string> m_contentTypes;
 };

@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <semaphore.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -408,14 +409,13 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
             std::lock_guard<std::mutex> guard(m_clientLock);
             m_clients.push_back(parked);
         }
-        {
-            std::lock_guard<std::mutex> guard(m_finishedLock);
-            parked->next = start;
-        }
-        // Woken after the lock is released, or it would wake only to block on
-        // it. Should it meanwhile have served, parked and been reaped, its
-        // record lives on among the spare ones until Shutdown.
-        parked->wake.notify_one();
+        // Off the list, the record is this thread's until the post; the
+        // semaphore orders the write before the worker's read. A semaphore
+        // wakes it without a lock to take again on waking. Should it serve,
+        // park and be reaped before sem_post has returned, its record lives
+        // on among the spare ones until Shutdown.
+        parked->next = start;
+        sem_post(&parked->wake);
         return true;
     }
 
@@ -478,8 +478,9 @@ void CSocketServer::WorkerLoop(Worker* self, ClientStart* start)
         ServeConnection(start, receive.get());
         if (!RemoveClient(start->socket, start, self))
             return;
-        std::unique_lock<std::mutex> guard(m_finishedLock);
-        self->wake.wait(guard, [self] { return self->next != nullptr || self->quit; });
+        while (sem_wait(&self->wake) != 0) {
+            // EINTR only; a parked thread waits for its one post
+        }
         start = self->next; // never set together with quit: both take it off the list first
         self->next = nullptr;
     }
@@ -662,7 +663,7 @@ size_t CSocketServer::ReapFinished(int waitMs, bool all)
             Worker* worker = m_finished[i];
             if (all || i < excess || now - worker->parkedSince >= std::chrono::milliseconds(kParkedIdleMs)) {
                 worker->quit = true;
-                worker->wake.notify_one();
+                sem_post(&worker->wake);
                 retire.push_back(worker);
             } else {
                 m_finished[kept++] = worker;

@@ -6,10 +6,10 @@
 #include "server/threadstackpool.h"
 
 #include <pthread.h>
+#include <semaphore.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -96,14 +96,20 @@ private:
         int socket;
     };
     // One connection thread. While parked it sits in the finished list and
-    // waits on `wake` (under the finished-list lock) for `next` or `quit`.
+    // waits on `wake`, posted once whoever took it off the list has set
+    // `next` or `quit`.
     struct Worker {
+        Worker() { sem_init(&wake, 0, 0); }
+        ~Worker() { sem_destroy(&wake); }
+        Worker(const Worker&) = delete;
+        Worker& operator=(const Worker&) = delete;
+
         pthread_t thread{};
         void* stack = nullptr; // from m_stacks, or nullptr for a stack of the system's
         CSocketServer* server = nullptr;
         ClientStart* next = nullptr;
         bool quit = false;
-        std::condition_variable wake;
+        sem_t wake;
         std::chrono::steady_clock::time_point parkedSince;
     };
     struct LaunchSignal;
