@@ -145,6 +145,21 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
         window->show();
     });
     connect(m_page, &QWebEnginePage::printRequested, this, [this] { PrintPage(); });
+    // A dead renderer leaves a grey page behind; the view loads the page anew.
+    // Only abnormal ends count: a normal end belongs to a process swap.
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status == QWebEnginePage::NormalTerminationStatus) return;
+                ++m_loadGeneration;
+                m_firstScreenPoll->stop();
+                m_complete = true;
+                m_textShown = false;
+                auto [x, y] = ScrollOffsets();
+                Q_EMIT RendererDied(QString::fromStdString(LocationURL()), x, y);
+            });
+    m_firstScreenPoll = new QTimer(this);
+    m_firstScreenPoll->setInterval(100);
+    connect(m_firstScreenPoll, &QTimer::timeout, this, &CBrowserControl::PollFirstScreen);
     SetDownloadFlags(m_downloadFlags);
 }
 
@@ -175,14 +190,42 @@ bool CBrowserControl::BeforeNavigate(const QUrl& url, bool redirect) {
 
 void CBrowserControl::OnLoadStarted() {
     m_complete = false;
+    m_textShown = false;
+    ++m_loadGeneration;
+    // A converted text counts as ready once its first screen shows.
+    if (textroute::IsPrivate(m_page->requestedUrl().toString(QUrl::FullyEncoded).toStdString()) ||
+        textroute::IsPrivate(m_page->url().toString(QUrl::FullyEncoded).toStdString()))
+        m_firstScreenPoll->start();
+    else m_firstScreenPoll->stop();
     Q_EMIT DownloadBegin();
 }
 
 void CBrowserControl::OnLoadFinished(bool ok) {
     m_complete = true;
+    m_firstScreenPoll->stop();
     Q_EMIT ProgressChange(-1, 100);
     UpdateCommandState();
     Q_EMIT NavigateComplete(QString::fromStdString(LocationURL()), ok);
+}
+
+void CBrowserControl::PollFirstScreen() {
+    if (m_complete || m_textShown) {
+        m_firstScreenPoll->stop();
+        return;
+    }
+    if (m_pollPending) return;
+    m_pollPending = true;
+    const int generation = m_loadGeneration;
+    QPointer<CBrowserControl> guard(this);
+    m_page->runJavaScript(QStringLiteral("(function(){var t=document.querySelector('td');"
+                                         "return !!(t&&t.innerText.length>0);})()"),
+                          [guard, generation](const QVariant& shown) {
+                              if (!guard) return;
+                              guard->m_pollPending = false;
+                              if (generation != guard->m_loadGeneration || !shown.toBool()) return;
+                              guard->m_textShown = true;
+                              guard->m_firstScreenPoll->stop();
+                          });
 }
 
 void CBrowserControl::UpdateCommandState() {
@@ -199,6 +242,8 @@ void CBrowserControl::Navigate(const std::string& address) {
     // Typed text without a scheme ("example.org") is taken as the user means it.
     if (url.scheme().isEmpty()) url = QUrl::fromUserInput(text);
     m_complete = false;
+    m_textShown = false;
+    ++m_loadGeneration;
     m_page->load(url);
 }
 
@@ -217,14 +262,20 @@ std::string CBrowserControl::LocationURL() const {
 std::string CBrowserControl::LocationName() const { return m_page->title().toStdString(); }
 
 bool CBrowserControl::WaitComplete(int timeoutMs) {
-    if (m_complete) return true;
-    // Events are pumped while waiting; the wait ends with the load, not on a polling tick.
+    if (IsComplete()) return true;
+    // Events are pumped while waiting; the wait ends with the load (or with
+    // the first screen of a converted text), not on a polling tick.
     QEventLoop loop;
     QMetaObject::Connection done = connect(this, &CBrowserControl::NavigateComplete, &loop, &QEventLoop::quit);
+    QTimer ready;
+    connect(&ready, &QTimer::timeout, &loop, [this, &loop] {
+        if (m_textShown) loop.quit();
+    });
+    ready.start(50);
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     disconnect(done);
-    return m_complete;
+    return IsComplete();
 }
 
 std::optional<std::string> CBrowserControl::EvaluateText(const std::string& script, int timeoutMs) {
@@ -270,6 +321,23 @@ std::pair<int, int> CBrowserControl::ScrollOffsets() const {
 
 void CBrowserControl::ScrollTo(int x, int y) {
     m_page->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(x).arg(y));
+}
+
+void CBrowserControl::ScrollToWhenTallEnough(int x, int y, std::function<void(bool)> done) {
+    // The document grows while a long text streams in: scroll only once the
+    // offsets fit, so the engine does not clamp them to a shorter page.
+    const QString script = QStringLiteral(
+                               "(function(x,y){var e=document.scrollingElement||document.documentElement;"
+                               "if(!e||!document.body)return false;"
+                               "if(e.scrollHeight-window.innerHeight<y||e.scrollWidth-window.innerWidth<x)return false;"
+                               "window.scrollTo(x,y);"
+                               "return Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y;})(%1,%2)")
+                               .arg(x)
+                               .arg(y);
+    QPointer<CBrowserControl> guard(this);
+    m_page->runJavaScript(script, [guard, done = std::move(done)](const QVariant& fitted) {
+        if (guard && done) done(fitted.toBool());
+    });
 }
 
 void CBrowserControl::ScrollBy(int dx, int dy) {

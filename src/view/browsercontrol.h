@@ -13,6 +13,7 @@
 class QWebEngineView;
 class QWebEngineProfile;
 class CBrowserPage;
+class QTimer;
 
 // Commands the view sends to the browser by name (they had numbers in the
 // original engine; here each maps to a WebEngine action or dialog).
@@ -47,8 +48,10 @@ public:
     // The current address as the user knows it (the private text scheme mapped back).
     std::string LocationURL() const;
     std::string LocationName() const;  // page title
-    // Ready state: true once the last load has finished.
-    bool IsComplete() const { return m_complete; }
+    // Ready state: true once the last load has finished, or once a converted
+    // text page shows its first screen (a long text streams in for a minute;
+    // its commands need not wait for the end).
+    bool IsComplete() const { return m_complete || m_textShown; }
     // Pumps events until the page is complete or the time is up.
     bool WaitComplete(int timeoutMs);
 
@@ -64,6 +67,10 @@ public:
     std::pair<int, int> ScrollOffsets() const;
     void ScrollTo(int x, int y);
     void ScrollBy(int dx, int dy);
+    // Scrolls to the offsets only when the document is already tall and wide
+    // enough to hold them; `done` gets true once the page reads back exactly
+    // those offsets (false: not yet, try again later).
+    void ScrollToWhenTallEnough(int x, int y, std::function<void(bool)> done);
     std::string UserAgent() const;
     // Replaces the document by the given HTML (small documents only).
     void WriteDocument(const std::string& html, const std::string& baseAddress);
@@ -91,6 +98,8 @@ Q_SIGNALS:
     void ProgressChange(int progress, int total);
     void DownloadBegin();
     void WindowClosing();  // the page closed its own window
+    // The renderer process of the page ended abnormally (crash, kill, out of memory).
+    void RendererDied(const QString& address, int x, int y);
 
 private:
     friend class CBrowserPage;
@@ -98,6 +107,7 @@ private:
     void OnLoadStarted();
     void OnLoadFinished(bool ok);
     void UpdateCommandState();
+    void PollFirstScreen();
     void PrintPreview();
     void PageSetup();
     void PrintPage();
@@ -107,6 +117,10 @@ private:
     QWebEngineView* m_view = nullptr;
     CBrowserPage* m_page = nullptr;
     bool m_complete = true;
+    bool m_textShown = false;
+    QTimer* m_firstScreenPoll = nullptr;
+    bool m_pollPending = false;
+    int m_loadGeneration = 0;
     bool m_lastBack = false;
     bool m_lastForward = false;
     uint32_t m_downloadFlags = 0x70;

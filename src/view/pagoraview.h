@@ -10,6 +10,7 @@
 
 class CBrowserControl;
 class CParaBlock;
+class QTimer;
 
 class CPagoraView : public QWidget {
     Q_OBJECT
@@ -80,6 +81,11 @@ private:
     bool OnBeforeNavigate(const std::string& address);
     void OnNavigateComplete(const QString& address, bool ok);
     void ClearRestore();
+    // Restoring offsets while the document still grows.
+    void StartRestorePolling();
+    void OnRestoreTick();
+    void FinishRestore();
+    void OnRendererDied(const QString& address, int x, int y);
     std::string StartAddressOfArchive(const std::string& document);
     void ShowInTextViewer(const std::string& content);
 
@@ -88,6 +94,10 @@ private:
     int m_restoreX = 0;
     int m_restoreY = 0;
     bool m_restoring = false;
+    QTimer* m_restoreTimer = nullptr;
+    bool m_restoreProbe = false;  // a fit-and-scroll question is with the page
+    // Renderer deaths in a row without a page completing in between.
+    int m_rendererDeaths = 0;
     bool m_justCreated = true;
     QElapsedTimer m_lastCompletion;
 };

@@ -59,4 +59,33 @@ std::string ToOriginal(const std::string& address) {
     return "http://" + rest;
 }
 
+size_t CutForLimit(const char* data, size_t size, size_t written, size_t limit) {
+    if (written + size <= limit) return size;
+    if (written >= limit) return 0;
+    // The last line break within the limit: never cut a multi-byte character.
+    for (size_t i = limit - written; i > 0; --i)
+        if (data[i - 1] == '\n') return i;
+    return 0;
+}
+
+std::string LimitNotice(size_t shownBytes) {
+    // Numeric references keep the notice readable in whatever code set the page uses.
+    auto refs = [](const std::u32string& text) {
+        std::string out;
+        for (char32_t c : text) {
+            if (c < 0x80) out += static_cast<char>(c);
+            else out += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
+        }
+        return out;
+    };
+    return "</table></table></table>\r\n<div id=\"pagora-text-limit\" style=\"margin:2em;padding:1em;"
+           "border:1px solid #c00;color:#c00\">" +
+           refs(U"此文本过长，阅读器只显示了转换后的前 " + [&] {
+               std::u32string n;
+               for (char c : std::to_string(shownBytes >> 20)) n += static_cast<char32_t>(c);
+               return n;
+           }() + U" MB，其余部分没有载入。") +
+           "</div>\r\n";
+}
+
 }  // namespace textroute

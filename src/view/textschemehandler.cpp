@@ -31,11 +31,28 @@ void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, c
                   const Replier& reply, const std::function<void()>& wait) {
     bool converted = doc.Filtered();
     reply(CTextSchemeHandler::ReplyType(converted));
-    if (converted) {
-        std::string base = CTextSchemeHandler::BaseTag(original);
-        if (!stream->Write(base.data(), base.size())) return;
+    if (!converted) {
+        doc.Pump([&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
+        return;
     }
-    doc.Pump([&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
+    std::string base = CTextSchemeHandler::BaseTag(original);
+    if (!stream->Write(base.data(), base.size())) return;
+    size_t written = 0;
+    doc.Pump(
+        [&](const char* p, size_t n) {
+            size_t cut = textroute::CutForLimit(p, n, written, textroute::kMaxConvertedBytes);
+            if (cut == n) {
+                written += n;
+                return stream->Write(p, n);
+            }
+            // The renderer dies on a converted page much beyond this size:
+            // the page ends at a line boundary with a notice instead.
+            if (cut > 0 && !stream->Write(p, cut)) return false;
+            std::string notice = textroute::LimitNotice(written + cut);
+            stream->Write(notice.data(), notice.size());
+            return false;
+        },
+        wait);
 }
 
 void ServeFile(const std::string& original, const std::shared_ptr<Stream>& stream, const Replier& reply) {

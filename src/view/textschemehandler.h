@@ -20,6 +20,7 @@ public:
     // What is put in front of a converted page so that its relative
     // references resolve against the original address.
     static std::string BaseTag(const std::string& originalAddress);
+
     // Waits up to `timeoutMs` for conversions still running (shutdown, before
     // the filter library is unloaded); true when none is left.
     static bool WaitForWorkers(int timeoutMs);

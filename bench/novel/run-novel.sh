@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Long novels in the reader beside the same converted page loaded from file://
+# in a bare Qt WebEngine window. For 10, 50 and 200 MB, UTF-8 and GBK:
+#   first screen   open -> first table cell with text on screen
+#   restore 80 %   start-up with a saved position 80 % into the book -> offset applied
+#   complete       start-up with the text on the command line -> load finished
+#   peak memory    largest resident size of the program and its engine processes together
+# Usage: bench/novel/run-novel.sh [BUILD_DIR] [SIZES...]   (default sizes: 10 50 200)
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD=${1:-$ROOT/build}; shift || true
+SIZES=${*:-10 50 200}
+BIN=$BUILD/bin
+for b in Pagora Pagora_txt.so novel_baseline novel_html; do
+  [ -e "$BIN/$b" ] || { echo "build $b first"; exit 1; }
+done
+export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=offscreen
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cp "$BIN/Pagora" "$BIN/Pagora_txt.so" "$WORK/"
+LIMIT=300   # seconds per run
+
+now_ms() { date +%s%3N; }
+# Peak resident size (MiB) of a process and all its descendants, sampled every 200 ms.
+tree_rss_kb() {
+  local root=$1
+  ps -e -o pid=,ppid=,rss= | awk -v root="$root" '
+    { parent[$1]=$2; rss[$1]=$3 }
+    END { for (p in parent) { q=p; while (q != "" && q > 1) { if (q == root) { sum += rss[p]; break } q = parent[q] } }
+          print sum + 0 }'
+}
+# run_measured OUTFILE COMMAND...: runs the command, writes its output to OUTFILE,
+# prints "<start ms> <peak MiB>".
+run_measured() {
+  local out=$1; shift
+  local start peak=0 pid kb
+  start=$(now_ms)
+  timeout "$LIMIT" "$@" >"$out" 2>/dev/null &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    kb=$(tree_rss_kb "$pid"); [ "$kb" -gt "$peak" ] && peak=$kb
+    sleep 0.2
+  done
+  wait "$pid" 2>/dev/null
+  echo "$start $((peak / 1024))"
+}
+value() { grep -m1 "^$1: " "$2" | sed "s/^$1: //" | cut -d' ' -f1; }
+
+reader() { "$WORK/Pagora" --no-message-boxes "$@"; }
+fresh_ini() { printf '[ParaBlock]\nPARA_SAVE_RST=%s\n' "$1" > "$WORK/Pagora.ini"; }
+
+make_novel() {  # make_novel FILE MB ENCODING
+  python3 - "$1" "$2" "$3" <<'PY'
+import sys
+path, mb, enc = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+line = "　　山间的小路弯弯曲曲，一直通到云里去。清早的雾还没有散，松树上挂着露水。第{}行。\n"
+with open(path, "wb") as f:
+    n, i = 0, 0
+    while n < mb << 20:
+        chunk = "".join(("第{}章\n".format(j // 300 + 1) if j % 300 == 0 else "") + line.format(j)
+                        for j in range(i, i + 1000)).encode(enc)
+        f.write(chunk); n += len(chunk); i += 1000
+PY
+}
+
+printf '%-10s %10s %10s %10s %10s | %10s %10s %10s\n' case first restore80 complete peakMiB \
+  base-first base-compl base-MiB
+for mb in $SIZES; do
+  for enc in utf-8 gbk; do
+    txt="$WORK/novel-$mb-$enc.txt"; html="$WORK/novel-$mb-$enc.html"
+    make_novel "$txt" "$mb" "$enc"
+    LANGSET=()
+    [ "$enc" = gbk ] && LANGSET=(env LC_ALL=zh_CN.GBK LANG=zh_CN.GBK)
+    "${LANGSET[@]}" "$BIN/novel_html" "$txt" "$html" || true
+
+    # First screen.
+    fresh_ini 0
+    printf 'firstscreen %s\nclose\n' "$txt" > "$WORK/s1"
+    read -r _ _ < <(run_measured "$WORK/o1" "${LANGSET[@]}" "$WORK/Pagora" --no-message-boxes --script "$WORK/s1")
+    first=$(value FIRSTSCREEN "$WORK/o1")
+
+    # Complete, with the text on the command line; peak memory of this run.
+    fresh_ini 1
+    echo close > "$WORK/s2"
+    read -r start peak < <(run_measured "$WORK/o2" "${LANGSET[@]}" "$WORK/Pagora" --no-message-boxes \
+                             --report-first-load --script "$WORK/s2" "$txt")
+    done_at=$(value FIRSTLOAD "$WORK/o2"); complete=${done_at:+$((done_at - start))}
+
+    # Save a position 80 % into the book, then start again without arguments.
+    printf 'eval window.scrollTo(0, Math.round((document.scrollingElement.scrollHeight - innerHeight) * 0.8)); "ok"\nsleep 300\nscroll\nclose\n' > "$WORK/s3"
+    run_measured "$WORK/o3" "${LANGSET[@]}" "$WORK/Pagora" --no-message-boxes --script "$WORK/s3" "$txt" >/dev/null
+    echo close > "$WORK/s4"
+    read -r start _ < <(run_measured "$WORK/o4" "${LANGSET[@]}" "$WORK/Pagora" --no-message-boxes --script "$WORK/s4")
+    at=$(value RESTORED "$WORK/o4"); restore=${at:+$((at - start))}
+
+    # The same page from file:// in a bare window.
+    read -r _ bpeak < <(run_measured "$WORK/o5" "${LANGSET[@]}" "$BIN/novel_baseline" "$html")
+    bfirst=$(value FIRSTSCREEN "$WORK/o5"); bcomplete=$(value COMPLETE "$WORK/o5")
+    grep -q '^CRASHED' "$WORK/o5" && bcomplete="crashed"
+
+    printf '%-10s %10s %10s %10s %10s | %10s %10s %10s\n' "$mb-$enc" "${first:-none}" "${restore:-none}" \
+      "${complete:-none}" "$peak" "${bfirst:-none}" "${bcomplete:-none}" "$bpeak"
+    rm -f "$txt" "$html"
+  done
+done

@@ -1,0 +1,165 @@
+// Long texts and dying renderers in the real reader under an offscreen display.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "readerrun.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A novel of about `megabytes` MB: chapters of numbered Chinese lines.
+std::string Novel(size_t megabytes) {
+    std::string text;
+    text.reserve(megabytes << 20);
+    int line = 0;
+    while (text.size() < (megabytes << 20)) {
+        if (line % 400 == 0) text += "第" + std::to_string(line / 400 + 1) + "章\n";
+        text += "　　雨下了整整三天，城里的灯一盏一盏亮起来。第" + std::to_string(line++) + "行。\n";
+    }
+    return text;
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+pid_t ParentOf(pid_t pid) {
+    // /proc/PID/stat: "pid (comm) state ppid ..."; comm may hold spaces.
+    std::string stat = ReadAll("/proc/" + std::to_string(pid) + "/stat");
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream rest(stat.substr(close + 2));
+    std::string state;
+    pid_t ppid = 0;
+    rest >> state >> ppid;
+    return ppid;
+}
+
+// Kills every renderer process that descends from the reader copy in `folder`.
+int KillRenderersOf(const std::string& folder) {
+    const fs::path program = fs::path(folder) / "Pagora";
+    int killed = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::string cmdline = ReadAll(entry.path() / "cmdline");
+        pid_t pid = std::stoi(name);
+        // Renderers forked by the engine's zygote keep the zygote's command
+        // line: a renderer is then an engine process whose parent is the zygote.
+        bool renderer = cmdline.find("--type=renderer") != std::string::npos;
+        if (!renderer && cmdline.find("QtWebEngineProcess") != std::string::npos) {
+            std::string parent = ReadAll("/proc/" + std::to_string(ParentOf(pid)) + "/cmdline");
+            renderer = parent.find("QtWebEngineProcess") != std::string::npos &&
+                       parent.find("--type=zygote") != std::string::npos;
+        }
+        if (!renderer) continue;
+        for (pid_t up = ParentOf(pid); up > 1; up = ParentOf(up)) {
+            std::error_code ec;
+            fs::path exe = fs::read_symlink("/proc/" + std::to_string(up) + "/exe", ec);
+            if (!ec && exe == program) {
+                if (::kill(pid, SIGKILL) == 0) ++killed;
+                break;
+            }
+        }
+    }
+    return killed;
+}
+
+}  // namespace
+
+TEST(NovelGui, LongTextReopensAtTheExactSavedOffset) {
+    CReaderRun run;
+    std::string book = run.WriteFile("novel.txt", Novel(10));
+    // 80 % into the book, read from the page itself.
+    auto first = run.Run({"eval String(Math.round((document.scrollingElement.scrollHeight - innerHeight) * 0.8))",
+                          "close"},
+                         {book}, nullptr, 180);
+    int y = std::atoi(CReaderRun::Value(first, "EVAL").c_str());
+    ASSERT_GT(y, 100000) << "the page is not as tall as a long text";
+    auto placed = run.Run({"scrollto 0 " + std::to_string(y), "scroll", "close"}, {book}, nullptr, 180);
+    ASSERT_EQ(CReaderRun::Value(placed, "SCROLL"), "0," + std::to_string(y));
+    EXPECT_NE(run.IniText().find("PARA_STARTPOINT_Y=" + std::to_string(y)), std::string::npos) << run.IniText();
+
+    // A restart restores the offset exactly, and it stays after the text completed.
+    auto again = run.Run({"scroll", "sleep 1500", "scroll", "location", "close"}, {"--report-first-load"}, nullptr, 180);
+    EXPECT_EQ(CReaderRun::Value(again, "SCROLL", 0), "0," + std::to_string(y));
+    EXPECT_EQ(CReaderRun::Value(again, "SCROLL", 1), "0," + std::to_string(y));
+    EXPECT_EQ(CReaderRun::Value(again, "LOCATION"), "file://" + book);
+    EXPECT_FALSE(CReaderRun::Value(again, "RESTORED").empty());
+    // Closing again keeps the position for the next start.
+    EXPECT_NE(run.IniText().find("PARA_STARTPOINT_Y=" + std::to_string(y)), std::string::npos) << run.IniText();
+}
+
+TEST(NovelGui, SavedOffsetIsAppliedWhileTheTextIsStillLoading) {
+    CReaderRun run;
+    std::string book = run.WriteFile("novel.txt", Novel(10));
+    // A third into the book: the page is tall enough for it long before it is complete.
+    auto first = run.Run({"eval String(Math.round((document.scrollingElement.scrollHeight - innerHeight) * 0.3))",
+                          "close"},
+                         {book}, nullptr, 180);
+    int y = std::atoi(CReaderRun::Value(first, "EVAL").c_str());
+    ASSERT_GT(y, 10000);
+    run.Run({"scrollto 0 " + std::to_string(y), "close"}, {book}, nullptr, 180);
+    auto again = run.Run({"scroll", "close"}, {"--report-first-load"}, nullptr, 180);
+    long long restored = std::atoll(CReaderRun::Value(again, "RESTORED").c_str());
+    long long complete = std::atoll(CReaderRun::Value(again, "FIRSTLOAD").c_str());
+    ASSERT_GT(restored, 0);
+    ASSERT_GT(complete, 0);
+    EXPECT_LT(restored + 300, complete) << "the offset waited for the complete page";
+    EXPECT_EQ(CReaderRun::Value(again, "SCROLL"), "0," + std::to_string(y));
+}
+
+TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
+    CReaderRun run;
+    std::string html = "<html><head><title>tall</title></head><body>";
+    for (int i = 0; i < 400; ++i) html += "<p>line " + std::to_string(i) + "</p>";
+    std::string page = run.WriteFile("tall.htm", html + "</body></html>");
+    std::string text = run.WriteFile("story.txt", Novel(1));
+    const std::string marker = run.Folder() + "/kill-now.png";
+    const std::string marker2 = run.Folder() + "/kill-again.png";
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> killed{0};
+    std::thread killer([&] {
+        for (const std::string& m : {marker, marker2}) {
+            while (!stop && !fs::exists(m)) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (stop) return;
+            killed += KillRenderersOf(run.Folder());
+        }
+    });
+    auto out = run.Run({"scrollto 0 1500", "sleep 300", "screenshot " + marker, "sleep 5000", "location", "scroll",
+                        "eval document.title", "open " + text, "scrollto 0 4000", "sleep 300",
+                        "screenshot " + marker2, "sleep 5000", "location", "scroll", "close"},
+                       {page}, nullptr, 120);
+    stop = true;
+    killer.join();
+    ASSERT_GE(killed.load(), 2) << "no renderer process was found to kill";
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION", 0), "file://" + page);
+    EXPECT_EQ(CReaderRun::Value(out, "SCROLL", 0), "0,1500");
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0), "tall");
+    // A converted text comes back converted, at its offset.
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION", 1), "file://" + text);
+    EXPECT_EQ(CReaderRun::Value(out, "SCROLL", 1), "0,4000");
+    // One notice per death, no more.
+    int notices = 0;
+    for (const std::string& line : out)
+        if (line.rfind("MESSAGE: ", 0) == 0) ++notices;
+    EXPECT_EQ(notices, 2);
+    EXPECT_NE(CReaderRun::Value(out, "MESSAGE").find("重新打开"), std::string::npos);
+}
