@@ -57,6 +57,7 @@ bool CPagoraApp::InitInstance() {
     hooks.createWindows = [this] {
         m_frame = std::make_unique<CMainFrame>();
         m_frame->RestorePlacement();
+        m_frame->RestoreBarLayout();
         m_frame->show();
         m_frame->View()->InitialUpdate();
         QStringList commands;

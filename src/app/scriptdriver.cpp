@@ -147,6 +147,14 @@ void CScriptDriver::RunNext() {
         } else if (verb == "screenshot") {
             m_frame->grab().save(rest);
             Print("SCREENSHOT: " + rest.toStdString());
+        } else if (verb == "frame") {
+            // A question to the main window about its bars and state (see CMainFrame::Describe).
+            Print("FRAME: " + m_frame->Describe(rest).toStdString());
+        } else if (verb == "frame-wait") {
+            // The same, then waits for the page it started.
+            QString answer = m_frame->Describe(rest);
+            if (!WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
+            Print("FRAME: " + answer.toStdString());
         } else if (verb == "close") {
             m_frame->close();
             QApplication::quit();

@@ -35,6 +35,8 @@ public:
     //   sleep <ms>
     //   screenshot <file>     saves the window, prints "SCREENSHOT: <file>"
     //   firstscreen <path>    opens a text file, prints "FIRSTSCREEN: <ms>" once text shows
+    //   frame <question>      prints "FRAME: <answer>" from the main window's Describe
+    //   frame-wait <question> the same after the page it started has loaded
     //   close                 closes the main window (saving the position) and quits
     CScriptDriver(CMainFrame* frame, QStringList commands, QObject* parent = nullptr);
     // Starts once the first page (not "about:blank") has completed.

@@ -4,6 +4,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
+#include <QDir>
+#include <QDockWidget>
+#include <QListWidget>
+#include <QMenu>
+#include <QUrl>
+#include <QStringListModel>
+#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -26,6 +34,11 @@
 #include "app/parablock.h"
 #include "app/sidefiles.h"
 #include "archive/archiveprompt.h"
+#include "app/restoredefaults.h"
+#include "controls/archivebar.h"
+#include "controls/filelistbar.h"
+#include "dialogs/homenamedialog.h"
+#include "frame/windowplacement.h"
 #include "dialogs/passworddialog.h"
 #include "frame/archivepromptbridge.h"
 #include "frame/commandtable.h"
@@ -111,6 +124,12 @@ void CMainFrame::BuildMenus() {
                 QString name = QString::fromStdString(item.submenu);
                 if (!submenus.contains(name)) submenus.insert(name, menu->addMenu(name));
                 target = submenus.value(name);
+                if (item.id == ID_FAVORITE_FIRST) {
+                    // Filled from the favourites folder the first time it opens.
+                    m_favouritesMenu = target;
+                    connect(target, &QMenu::aboutToShow, this,
+                            [this] { BuildFavourites(CFavouritesFolder::DefaultFolder(), false); });
+                }
             }
             if (item.id == 0) {
                 target->addSeparator();
@@ -148,7 +167,19 @@ void CMainFrame::BuildToolBars() {
     m_toolBar->setIconSize(QSize(20, 20));
     for (int id : ToolBarButtons()) {
         if (id == 0) m_toolBar->addSeparator();
-        else if (QAction* a = m_actions.value(id)) m_toolBar->addAction(a);
+        else if (QAction* a = m_actions.value(id)) {
+            // A command shown twice needs a second action: a widget holds each action once.
+            if (m_toolBar->actions().contains(a)) {
+                QAction* twin = new QAction(a->icon(), a->text(), this);
+                twin->setToolTip(a->toolTip());
+                twin->setStatusTip(a->statusTip());
+                twin->setCheckable(a->isCheckable());
+                connect(twin, &QAction::triggered, this, [this, id] { OnCommand(id); });
+                m_toolBarTwins.insert(id, twin);
+                a = twin;
+            }
+            m_toolBar->addAction(a);
+        }
     }
     addToolBarBreak();
     m_addressToolBar = addToolBar(QStringLiteral("地址栏"));
@@ -161,6 +192,11 @@ void CMainFrame::BuildToolBars() {
     m_address->setMinimumWidth(200);
     m_addressToolBar->addWidget(m_address);
     connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::OnAddressEntered);
+    // Completion from the addresses typed before (the drop-down list).
+    auto* completer = new QCompleter(m_address->model(), m_address);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    m_address->setCompleter(completer);
     if (MainParaBlock().GetValue(PARA_SHOW_ADDR) == 0) m_addressToolBar->hide();
 }
 
@@ -199,17 +235,27 @@ void CMainFrame::UpdateCommandUi() {
     check(ID_FULL_SCREEN, m_fullScreen);
     check(ID_SAVE_RST, MainParaBlock().GetValue(PARA_SAVE_RST) != 0);
     check(ID_WIDTH_800, MainParaBlock().GetValue(PARA_WIDTH_800) != 0);
+    check(ID_VIEW_FILE_LIST, m_fileList && m_fileList->isVisibleTo(this));
+    check(ID_VIEW_ARCHIVE_BAR, m_archiveBar && m_archiveBar->isVisibleTo(this));
     static const int kHandled[] = {
         ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_APP_EXIT,
         ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_ADDRESS_BAR, ID_FULL_SCREEN, ID_VIEW_SOURCE,
         ID_VIEW_DECODED_SOURCE, ID_VIEW_TEXT, ID_STOP, ID_REFRESH, ID_HOME, ID_FOLDER_HOME, ID_PARENT_FOLDER,
-        ID_FIND, ID_WEB_SEARCH, ID_ARCHIVE_PASSWORDS, ID_SAVE_RST, ID_APP_ABOUT, ID_CHECK_UPDATE};
+        ID_FIND, ID_WEB_SEARCH, ID_ARCHIVE_PASSWORDS, ID_SAVE_RST, ID_APP_ABOUT, ID_CHECK_UPDATE,
+        ID_VIEW_FILE_LIST, ID_FILE_LOCATE, ID_WIDTH_800, ID_ARCHIVE_HOMENAMES, ID_RESTORE_DEFAULTS,
+        ID_FAVORITE_FIRST};
     // Commands whose windows belong to other parts of the program stay
     // disabled until those parts are present.
     for (auto it = m_actions.begin(); it != m_actions.end(); ++it) {
         if (it.key() == ID_BACK || it.key() == ID_FORWARD) continue;
         bool handled = std::find(std::begin(kHandled), std::end(kHandled), it.key()) != std::end(kHandled);
         it.value()->setEnabled(handled);
+    }
+    // The archive bar only while the local server has an archive open.
+    m_actions.value(ID_VIEW_ARCHIVE_BAR)->setEnabled(server::ThePageServer().IsRunning());
+    for (auto it = m_toolBarTwins.begin(); it != m_toolBarTwins.end(); ++it) {
+        it.value()->setEnabled(m_actions.value(it.key())->isEnabled());
+        it.value()->setChecked(m_actions.value(it.key())->isChecked());
     }
     m_actions.value(ID_BACK)->setEnabled(m_view->Browser()->CanGoBack());
     m_actions.value(ID_FORWARD)->setEnabled(m_view->Browser()->CanGoForward());
@@ -250,48 +296,67 @@ void CMainFrame::OnCommand(int id) {
         break;
     }
     case ID_APP_ABOUT: ShowAbout(); break;
+    case ID_VIEW_FILE_LIST: ToggleFileList(); break;
+    case ID_VIEW_ARCHIVE_BAR: ToggleArchiveBar(); break;
+    case ID_FILE_LOCATE:
+        if (!m_fileList || !m_fileList->isVisible()) {
+            if (!m_fileList) CreateFileList();
+            m_fileList->show();
+        }
+        m_fileList->SelectLocation(MainParaBlock().GetString(PARA_STR_CURRENT_PATH));
+        break;
+    case ID_WIDTH_800: ToggleWidth800(); break;
+    case ID_ARCHIVE_HOMENAMES: {
+        CHomeNameDialog dialog(TheSideFiles().zhp, this);
+        dialog.exec();
+        break;
+    }
+    case ID_RESTORE_DEFAULTS: RestoreDefaults(); break;
     case ID_ESC_KEY:
-        if (MainParaBlock().GetValue(PARA_ESC_KEY) == 0) {
-            close();
-        } else if (QSystemTrayIcon::isSystemTrayAvailable()) {
-            // Hidden to the notification area; a click on the icon brings it back.
-            auto* tray = new QSystemTrayIcon(windowIcon().isNull() ? CommandIcon(0, "P") : windowIcon(), this);
-            tray->setToolTip(QStringLiteral("Pagora"));
-            connect(tray, &QSystemTrayIcon::activated, this, [this, tray](QSystemTrayIcon::ActivationReason r) {
-                if (r != QSystemTrayIcon::Trigger && r != QSystemTrayIcon::Context) return;
-                show();
-                activateWindow();
-                tray->hide();
-                tray->deleteLater();
-            });
-            tray->show();
-            hide();
+        if (MainParaBlock().GetValue(PARA_ESC_KEY) == 0) close();
+        else HideToTray();
+        break;
+    default:
+        if (id >= CFavouritesFolder::kFirstId && id <= CFavouritesFolder::kLastId) {
+            std::string address = m_favourites.AddressOf(id);
+            if (!address.empty()) SyncLocation(QString::fromStdString(address), CLocationSync::kFrame);
         }
         break;
-    default: break;
     }
     UpdateCommandUi();
 }
 
 void CMainFrame::ToggleFullScreen() {
+    setUpdatesEnabled(false);
     if (!m_fullScreen) {
-        m_fsToolBar = m_toolBar->isVisible();
-        m_fsAddress = m_addressToolBar->isVisible();
-        m_fsStatus = m_statusBar->isVisible();
+        m_fsToolBar = m_toolBar->isVisibleTo(this);
+        m_fsAddress = m_addressToolBar->isVisibleTo(this);
+        m_fsStatus = m_statusBar->isVisibleTo(this);
+        m_fsFileList = m_fileList && m_fileList->isVisibleTo(this);
+        m_fsArchiveBar = m_archiveBar && m_archiveBar->isVisibleTo(this);
+        m_fsMaximized = isMaximized();
+        m_fsGeometry = normalGeometry();
         m_toolBar->hide();
         m_addressToolBar->hide();
         m_statusBar->hide();
         menuBar()->hide();
+        if (m_fileList) m_fileList->hide();
+        if (m_archiveBar) m_archiveBar->hide();
         showFullScreen();
         m_fullScreen = true;
     } else {
         showNormal();
+        if (m_fsGeometry.isValid()) setGeometry(m_fsGeometry);
+        if (m_fsMaximized) showMaximized();
         menuBar()->show();
         m_toolBar->setVisible(m_fsToolBar);
         m_addressToolBar->setVisible(m_fsAddress);
         m_statusBar->setVisible(m_fsStatus);
+        if (m_fileList) m_fileList->setVisible(m_fsFileList);
+        if (m_archiveBar) m_archiveBar->setVisible(m_fsArchiveBar);
         m_fullScreen = false;
     }
+    setUpdatesEnabled(true);
     // F11 must work while the menu bar (which owns the shortcut) is hidden.
     addAction(m_actions.value(ID_FULL_SCREEN));
 }
@@ -316,11 +381,14 @@ void CMainFrame::SetAddressText(const QString& address) {
 }
 
 void CMainFrame::SyncLocation(const QString& location, int origin) {
-    if (m_syncBusy) return;
-    m_syncBusy = true;
-    if (origin != 1) m_view->OpenFile(location.toStdString());
-    // The file list and archive contents bars receive the location when they exist.
-    m_syncBusy = false;
+    if (!m_sync.Enter()) return;
+    std::string where = location.toStdString();
+    CLocationSync::Routing r = CLocationSync::Route(where, origin, m_fileList != nullptr, m_archiveBar != nullptr);
+    if (r.openInView) m_view->OpenFile(where);
+    if (r.toFileList) m_fileList->SelectLocation(where);
+    if (r.rereadArchive) m_archiveBar->Reread(where);
+    if (r.selectInArchive) m_archiveBar->SelectLocation(where);
+    m_sync.Leave();
 }
 
 void CMainFrame::OnAddressEntered() {
@@ -336,31 +404,90 @@ void CMainFrame::OnAddressEntered() {
 }
 
 void CMainFrame::LeaveArchive() {
-    m_archiveBarWanted = false;
+    m_archiveBarWanted = m_archiveBar && m_archiveBar->isVisibleTo(this);
+    if (m_archiveBar) {
+        m_archiveBar->Empty();
+        m_archiveBar->hide();
+    }
     SetPaneText(PANE_ARCHIVE_COUNT, QString());
     UpdateCommandUi();
 }
 
-void CMainFrame::EnterArchive() { UpdateCommandUi(); }
+void CMainFrame::EnterArchive() {
+    UpdateCommandUi();
+    if (m_archiveBarWanted && !(m_archiveBar && m_archiveBar->isVisibleTo(this)))
+        QMetaObject::invokeMethod(this, [this] { OnCommand(ID_VIEW_ARCHIVE_BAR); }, Qt::QueuedConnection);
+}
 
 void CMainFrame::RestorePlacement() {
-    std::string saved = platform::ini::GetString(TheSideFiles().ini, "WindowState", "Geometry", "", 4096);
-    if (!saved.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)))) {
-        if (isMinimized()) showNormal();
+    std::string bytes(CWindowPlacement::kSize, '\0');
+    std::optional<CWindowPlacement> placement;
+    if (platform::ini::GetStruct(TheSideFiles().ini, CWindowPlacement::Section(), CWindowPlacement::Key(), bytes.data(),
+                                 bytes.size()))
+        placement = CWindowPlacement::Decode(bytes);
+    QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (!placement) {
+        // First run or a damaged value: maximised.
+        setGeometry(available);
+        setWindowState(Qt::WindowMaximized);
         return;
     }
-    // First run: maximised.
-    QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    setGeometry(available);
-    setWindowState(Qt::WindowMaximized);
+    setGeometry(QRect(QPoint(placement->left, placement->top), QPoint(placement->right - 1, placement->bottom - 1)));
+    // A minimised placement comes back restored (Decode turns it into restore).
+    setWindowState(placement->showCmd == CWindowPlacement::kMaximized ? Qt::WindowMaximized : Qt::WindowNoState);
+}
+
+void CMainFrame::RestoreBarLayout() {
+    std::string saved = platform::ini::GetString(TheSideFiles().ini, "BarSec", "Layout", "", 65536);
+    if (saved.empty()) return;
+    QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(saved));
+    // The layout may name the side bars; they are created beforehand so that
+    // restoreState can place them, and removed again when it turns out unusable.
+    QString text = QString::fromLatin1(state);
+    bool hadFile = m_fileList, hadArchive = m_archiveBar;
+    if (!m_fileList && state.contains("FileListBar")) CreateFileList();
+    if (!m_archiveBar && state.contains("ArchiveBar")) CreateArchiveBar();
+    if (MainParaBlock().GetValue(PARA_SHOW_ADDR) == 0) m_addressToolBar->hide();
+    if (!restoreState(state)) {
+        // A damaged layout is ignored as a whole: the default layout stays.
+        m_addressToolBar->show();
+        if (!hadFile && m_fileList) { delete m_fileList; m_fileList = nullptr; }
+        if (!hadArchive && m_archiveBar) { delete m_archiveBar; m_archiveBar = nullptr; }
+        return;
+    }
+    // The archive bar only shows while an archive is open.
+    if (m_archiveBar && !server::ThePageServer().IsRunning()) {
+        m_archiveBarWanted = m_archiveBar->isVisibleTo(this);
+        m_archiveBar->hide();
+    }
+    if (m_fileList && m_fileList->isVisibleTo(this))
+        m_fileList->ShowFolder(QString::fromStdString(MainParaBlock().GetString(PARA_STR_CURRENT_DIR)));
+    UpdateCommandUi();
+}
+
+void CMainFrame::SaveWindowState() {
+    if (m_fullScreen) ToggleFullScreen();
+    const std::string& ini = TheSideFiles().ini;
+    platform::ini::WriteString(ini, "BarSec", "Layout", saveState().toBase64().toStdString());
+    MainParaBlock().SetValue(PARA_SHOW_ADDR, m_addressToolBar->isVisibleTo(this) ? 1 : 0, true);
+    CWindowPlacement placement;
+    QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
+    placement.showCmd = isMinimized()   ? CWindowPlacement::kMinimized
+                        : isMaximized() ? CWindowPlacement::kMaximized
+                                        : CWindowPlacement::kNormal;
+    std::string bytes = placement.Encode();
+    platform::ini::WriteStruct(ini, CWindowPlacement::Section(), CWindowPlacement::Key(), bytes.data(), bytes.size());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The reading position and the window's state are saved as the window closes.
     SavePosition([this] { return m_view->GetScrollOffsets(); });
-    MainParaBlock().SetValue(PARA_SHOW_ADDR, m_addressToolBar->isVisibleTo(this) ? 1 : 0, true);
-    if (m_fullScreen) ToggleFullScreen();
-    platform::ini::WriteString(TheSideFiles().ini, "WindowState", "Geometry", saveGeometry().toBase64().toStdString());
+    SaveWindowState();
+    if (m_tray) m_tray->hide();
     event->accept();
 }
 
@@ -378,4 +505,297 @@ void CMainFrame::dropEvent(QDropEvent* event) {
         event->acceptProposedAction();
         return;
     }
+}
+
+void CMainFrame::CreateFileList() {
+    m_fileList = new CFileListBar(this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_fileList);
+    std::string dir = MainParaBlock().GetString(PARA_STR_CURRENT_DIR);
+    m_fileList->ShowFolder(dir.empty() ? QDir::homePath() : QString::fromStdString(dir));
+    m_fileList->SelectLocation(MainParaBlock().GetString(PARA_STR_CURRENT_PATH));
+    connect(m_fileList, &CFileListBar::FileChosen, this,
+            [this](const QString& path) { SyncLocation(path, CLocationSync::kFileList); });
+    connect(m_fileList, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandUi(); });
+}
+
+void CMainFrame::CreateArchiveBar() {
+    m_archiveBar = new CArchiveBar(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_archiveBar);
+    m_archiveBar->Reread(MainParaBlock().GetString(PARA_STR_CURRENT_PATH));
+    connect(m_archiveBar, &CArchiveBar::EntryChosen, this,
+            [this](const QString& address) { SyncLocation(address, CLocationSync::kArchiveBar); });
+    connect(m_archiveBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandUi(); });
+}
+
+void CMainFrame::ToggleFileList() {
+    if (!m_view->IsComplete()) {
+        QMessageBox::information(this, QStringLiteral("Pagora"), QStringLiteral("请等到页面显示完成再选择此功能。"));
+        return;
+    }
+    if (!m_fileList) {
+        CreateFileList();
+        m_fileList->show();
+    } else {
+        m_fileList->setVisible(!m_fileList->isVisibleTo(this));
+    }
+    m_view->setFocus();
+}
+
+void CMainFrame::ToggleArchiveBar() {
+    if (!server::ThePageServer().IsRunning()) return;
+    if (m_archiveBar) {
+        bool show = !m_archiveBar->isVisibleTo(this);
+        // The bar may have been emptied when the reader left an archive.
+        if (show) m_archiveBar->Reread(MainParaBlock().GetString(PARA_STR_CURRENT_PATH));
+        m_archiveBar->setVisible(show);
+        if (show) m_archiveBar->SelectLocation(LoopbackBase() + MainParaBlock().GetString(PARA_STR_CUR_PATH_IN_ZIP));
+    } else {
+        std::string inZip = MainParaBlock().GetString(PARA_STR_CUR_PATH_IN_ZIP);
+        CreateArchiveBar();
+        m_archiveBar->show();
+        MainParaBlock().SetString(PARA_STR_CUR_PATH_IN_ZIP, inZip, true);
+        m_archiveBar->SelectLocation(inZip.rfind("http", 0) == 0 ? inZip : LoopbackBase() + inZip);
+    }
+    m_archiveBarWanted = m_archiveBar->isVisibleTo(this);
+    m_view->setFocus();
+}
+
+void CMainFrame::ShowFileListAt(const QString& folder) {
+    if (!m_fileList || !m_fileList->isVisibleTo(this)) {
+        if (!m_fileList) CreateFileList();
+        m_fileList->show();
+    }
+    m_fileList->ShowFolder(folder);
+}
+
+void CMainFrame::HideToTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;  // the window stays as it is
+    if (!m_tray) {
+        m_tray = new QSystemTrayIcon(windowIcon().isNull() ? CommandIcon(0, "P") : windowIcon(), this);
+        m_tray->setToolTip(QStringLiteral("Pagora"));
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::Context) ReturnFromTray();
+        });
+    }
+    m_tray->show();
+    if (!m_tray->isVisible()) return;
+    hide();
+    // A tray that restarts loses its icons; while hidden, the icon is offered
+    // again whenever the platform reports a notification area.
+    auto* watch = new QTimer(m_tray);
+    watch->setObjectName(QStringLiteral("TrayWatch"));
+    connect(watch, &QTimer::timeout, this, [this, watch] {
+        if (isVisible()) {
+            watch->deleteLater();
+            return;
+        }
+        if (QSystemTrayIcon::isSystemTrayAvailable() && !m_tray->isVisible()) m_tray->show();
+    });
+    watch->start(2000);
+}
+
+void CMainFrame::ReturnFromTray() {
+    show();
+    raise();
+    activateWindow();
+    if (m_tray) m_tray->hide();
+}
+
+void CMainFrame::ToggleWidth800() {
+    MainParaBlock().SetValue(PARA_WIDTH_800, MainParaBlock().GetValue(PARA_WIDTH_800) ? 0 : 1, true);
+    bool maximized = isMaximized();
+    if (maximized) showNormal();
+    ApplyWidth800();
+    if (maximized) showMaximized();
+    UpdateCommandUi();
+}
+
+void CMainFrame::ApplyWidth800() {
+    QRect work = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    // The limit only matters on a work area wider than 800 pixels.
+    bool limit = MainParaBlock().GetValue(PARA_WIDTH_800) != 0 && work.width() > 800;
+    setMaximumWidth(limit ? 800 : QWIDGETSIZE_MAX);
+    if (limit && isMaximized()) setGeometry(work.left() + (work.width() - 800) / 2, work.top(), 800, work.height());
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMaximized() && MainParaBlock().GetValue(PARA_WIDTH_800))
+        QTimer::singleShot(0, this, [this] { ApplyWidth800(); });
+}
+
+void CMainFrame::RestoreDefaults() {
+    auto confirm = [this] {
+        return QMessageBox::question(this, QStringLiteral("Pagora"), QStringLiteral("您确认您真的想恢复所有选项的默认值吗？"),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    };
+    auto windowSteps = [this](const RestoreDefaultsMemo& memo) {
+        m_view->ApplyDisplayControls();
+        std::string document = MainParaBlock().GetString(PARA_STR_CURRENT_PATH);
+        QString local = QUrl(QString::fromStdString(document)).isLocalFile()
+                            ? QUrl(QString::fromStdString(document)).toLocalFile()
+                            : QString::fromStdString(document);
+        if (memo.widthLimitWasOn) {
+            m_view->update();
+            m_view->OnRefresh();
+        } else if (local.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+            m_view->OnRefresh();
+        }
+        if (memo.width800WasOn) {
+            // Back on for this run only, so that the window's own toggle turns it off and writes 0.
+            MainParaBlock().SetValue(PARA_WIDTH_800, 1, false);
+            ToggleWidth800();
+        }
+    };
+    RunRestoreDefaults(MainParaBlock(), confirm, windowSteps);
+}
+
+void CMainFrame::BuildFavourites(const std::string& folder, bool force) {
+    if (!m_favouritesMenu || (m_favouritesBuilt && !force)) return;
+    for (QAction* action : m_favouritesMenu->actions()) {
+        m_favouritesMenu->removeAction(action);
+        if (action != m_actions.value(ID_FAVORITE_FIRST)) action->deleteLater();
+    }
+    m_favourites.Load(folder);
+    FillFavourites(m_favouritesMenu, m_favourites.Root());
+    m_favouritesBuilt = true;
+}
+
+void CMainFrame::FillFavourites(QMenu* menu, const CFavouritesFolder::Menu& content) {
+    for (const CFavouritesFolder::Menu& sub : content.folders)
+        FillFavourites(menu->addMenu(QString::fromStdString(sub.title)), sub);
+    for (const CFavouritesFolder::Item& item : content.items) {
+        int id = CFavouritesFolder::kFirstId + item.index;
+        QAction* action = menu->addAction(QString::fromStdString(item.title));
+        action->setStatusTip(QString::fromStdString(m_favourites.Addresses()[item.index]));
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    }
+}
+
+namespace {
+
+QString DockAreaName(Qt::DockWidgetArea area) {
+    switch (area) {
+    case Qt::LeftDockWidgetArea: return QStringLiteral("left");
+    case Qt::RightDockWidgetArea: return QStringLiteral("right");
+    case Qt::TopDockWidgetArea: return QStringLiteral("top");
+    case Qt::BottomDockWidgetArea: return QStringLiteral("bottom");
+    default: return QStringLiteral("none");
+    }
+}
+
+void DescribeMenu(QMenu* menu, const QString& prefix, QStringList& out) {
+    for (QAction* a : menu->actions()) {
+        if (a->menu()) DescribeMenu(a->menu(), prefix + a->text() + "/", out);
+        else if (!a->isSeparator()) out << prefix + a->text();
+    }
+}
+
+}  // namespace
+
+QString CMainFrame::Describe(const QString& what) {
+    QStringList words = what.split(' ', Qt::SkipEmptyParts);
+    QString key = words.value(0);
+    auto dock = [this](QDockWidget* bar) {
+        if (!bar) return QStringLiteral("absent");
+        return QStringLiteral("%1 %2 %3x%4")
+            .arg(bar->isVisibleTo(this) ? "visible" : "hidden", DockAreaName(dockWidgetArea(bar)))
+            .arg(bar->width())
+            .arg(bar->height());
+    };
+    if (key == "filelist") return dock(m_fileList) + (m_fileList ? " " + m_fileList->SelectedPath() : QString());
+    if (key == "archivebar") {
+        if (!m_archiveBar) return dock(nullptr);
+        QList<QListWidgetItem*> sel = m_archiveBar->List()->selectedItems();
+        QStringList entries;
+        for (int i = 0; i < m_archiveBar->List()->count(); ++i) entries << m_archiveBar->List()->item(i)->text();
+        return dock(m_archiveBar) + " [" + entries.join(',') + "] " + (sel.isEmpty() ? QString() : sel.first()->text());
+    }
+    if (key == "archive-pick" && m_archiveBar) {
+        QList<QListWidgetItem*> found = m_archiveBar->List()->findItems(words.value(1), Qt::MatchExactly);
+        if (found.isEmpty()) return QStringLiteral("no such entry");
+        m_archiveBar->List()->setCurrentItem(found.first());
+        return QStringLiteral("picked");
+    }
+    if (key == "filelist-pick" && m_fileList) {
+        return m_fileList->Pick(words.value(1)) ? QStringLiteral("picked") : QStringLiteral("no such file");
+    }
+    if (key == "dock") {
+        QDockWidget* bar = words.value(1) == "filelist" ? static_cast<QDockWidget*>(m_fileList) : m_archiveBar;
+        static const QHash<QString, Qt::DockWidgetArea> kAreas = {{"left", Qt::LeftDockWidgetArea},
+            {"right", Qt::RightDockWidgetArea}, {"top", Qt::TopDockWidgetArea}, {"bottom", Qt::BottomDockWidgetArea}};
+        if (!bar || !kAreas.contains(words.value(2))) return QStringLiteral("no");
+        addDockWidget(kAreas.value(words.value(2)), bar);
+        int size = words.value(3).toInt();
+        if (size > 0) {
+            Qt::Orientation o = (words.value(2) == "left" || words.value(2) == "right") ? Qt::Horizontal : Qt::Vertical;
+            resizeDocks({bar}, {size}, o);
+        }
+        return QStringLiteral("docked");
+    }
+    if (key == "window") {
+        QRect g = geometry();
+        QString state = isFullScreen() ? "fullscreen" : isMaximized() ? "maximized" : isMinimized() ? "minimized" : "normal";
+        return QStringLiteral("%1 %2,%3 %4x%5 visible=%6").arg(state).arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())
+            .arg(isVisible() ? 1 : 0);
+    }
+    if (key == "bars") {
+        return QStringLiteral("menu=%1 tool=%2 address=%3 status=%4")
+            .arg(menuBar()->isVisibleTo(this)).arg(m_toolBar->isVisibleTo(this))
+            .arg(m_addressToolBar->isVisibleTo(this)).arg(m_statusBar->isVisibleTo(this));
+    }
+    if (key == "esc") {
+        // The Esc accelerator's command, as the key would run it.
+        OnCommand(ID_ESC_KEY);
+        return QSystemTrayIcon::isSystemTrayAvailable() ? QStringLiteral("tray-available") : QStringLiteral("no-tray");
+    }
+    if (key == "tray") return m_tray && m_tray->isVisible() ? QStringLiteral("shown") : QStringLiteral("none");
+    if (key == "tray-click") {
+        if (!m_tray) return QStringLiteral("none");
+        emit m_tray->activated(QSystemTrayIcon::Trigger);
+        return QStringLiteral("clicked");
+    }
+    if (key == "minimize") { showMinimized(); return QStringLiteral("minimized"); }
+    if (key == "move") {
+        showNormal();
+        setGeometry(words.value(1).toInt(), words.value(2).toInt(), words.value(3).toInt(), words.value(4).toInt());
+        return QStringLiteral("moved");
+    }
+    if (key == "drop") {
+        // The same path as a real drop: the first that exists opens.
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        for (int i = 1; i < words.size(); ++i) urls << QUrl::fromLocalFile(words[i]);
+        data->setUrls(urls);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        dropEvent(&drop);
+        delete data;
+        return drop.isAccepted() ? QStringLiteral("accepted") : QStringLiteral("ignored");
+    }
+    if (key == "favourites") {
+        BuildFavourites(words.mid(1).join(' ').toStdString(), true);
+        QStringList out;
+        if (m_favouritesMenu) DescribeMenu(m_favouritesMenu, QString(), out);
+        return out.join('|');
+    }
+    if (key == "favourite-open") {
+        OnCommand(CFavouritesFolder::kFirstId + words.value(1).toInt());
+        return QStringLiteral("opened");
+    }
+    if (key == "actions") {
+        // Every command and whether it is enabled: "id:1" or "id:0".
+        QStringList out;
+        QList<int> ids = m_actions.keys();
+        std::sort(ids.begin(), ids.end());
+        for (int id : ids) out << QStringLiteral("%1:%2").arg(id).arg(m_actions.value(id)->isEnabled() ? 1 : 0);
+        return out.join(',');
+    }
+    if (key == "toolbar") {
+        QStringList out;
+        for (QAction* a : m_toolBar->actions())
+            out << (a->isSeparator() ? QStringLiteral("|")
+                                     : QString::number(m_actions.key(a, m_toolBarTwins.key(a))));
+        return out.join(' ');
+    }
+    return {};
 }

@@ -13,6 +13,13 @@ class QToolBar;
 class CPagoraView;
 class CProgressStatusBar;
 class CArchivePromptBridge;
+class CArchiveBar;
+class CFileListBar;
+class QMenu;
+class QSystemTrayIcon;
+
+#include "frame/favouritesfolder.h"
+#include "frame/locationsync.h"
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -35,13 +42,30 @@ public:
     void SyncLocation(const QString& location, int origin);
     void LeaveArchive();
     void EnterArchive();
+    // Opens the file list bar if hidden and shows that folder in it.
+    void ShowFileListAt(const QString& folder);
     // Restores the saved placement, or maximises on the first run.
     void RestorePlacement();
+    // Restores the saved bar layout when it is usable.
+    void RestoreBarLayout();
+    // Writes placement, bar layout and address-bar visibility to the INI file.
+    void SaveWindowState();
+    // Fills the favourites menu from this folder (once per run unless forced).
+    void BuildFavourites(const std::string& folder, bool force);
+
+    CFileListBar* FileListBar() const { return m_fileList; }
+    CArchiveBar* ArchiveBar() const { return m_archiveBar; }
+    QMenu* FavouritesMenu() const { return m_favouritesMenu; }
+    QSystemTrayIcon* TrayIcon() const { return m_tray; }
+    bool IsFullScreenMode() const { return m_fullScreen; }
+    // Answers a test script's question about the window ("" when unknown).
+    QString Describe(const QString& what);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildMenus();
@@ -52,6 +76,16 @@ private:
     void ToggleFullScreen();
     void OnAddressEntered();
     void ShowAbout();
+    void ToggleFileList();
+    void ToggleArchiveBar();
+    void CreateFileList();
+    void CreateArchiveBar();
+    void HideToTray();
+    void ReturnFromTray();
+    void ToggleWidth800();
+    void ApplyWidth800();
+    void RestoreDefaults();
+    void FillFavourites(QMenu* menu, const CFavouritesFolder::Menu& content);
 
     CPagoraView* m_view = nullptr;
     CProgressStatusBar* m_statusBar = nullptr;
@@ -60,7 +94,18 @@ private:
     QComboBox* m_address = nullptr;
     CArchivePromptBridge* m_prompt = nullptr;
     QHash<int, QAction*> m_actions;
-    bool m_syncBusy = false;
+    QHash<int, QAction*> m_toolBarTwins;  // second tool-bar buttons of a command
+    CLocationSync m_sync;
+    CFileListBar* m_fileList = nullptr;
+    CArchiveBar* m_archiveBar = nullptr;
+    QMenu* m_favouritesMenu = nullptr;
+    CFavouritesFolder m_favourites;
+    bool m_favouritesBuilt = false;
+    QSystemTrayIcon* m_tray = nullptr;
+    bool m_fsFileList = false;
+    bool m_fsArchiveBar = false;
+    bool m_fsMaximized = false;
+    QRect m_fsGeometry;
     bool m_archiveBarWanted = false;
     // Full screen: which bars were visible before.
     bool m_fullScreen = false;
