@@ -443,10 +443,18 @@ void CMainFrame::RestoreBarLayout() {
     QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(saved));
     // The layout may name the side bars; they are created beforehand so that
     // restoreState can place them, and removed again when it turns out unusable.
-    QString text = QString::fromLatin1(state);
+    // The state names its bars in UTF-16 (big-endian).
+    auto names = [&state](const QString& name) {
+        QByteArray wide;
+        for (QChar c : name) {
+            wide.append(static_cast<char>(c.unicode() >> 8));
+            wide.append(static_cast<char>(c.unicode() & 0xFF));
+        }
+        return state.contains(wide);
+    };
     bool hadFile = m_fileList, hadArchive = m_archiveBar;
-    if (!m_fileList && state.contains("FileListBar")) CreateFileList();
-    if (!m_archiveBar && state.contains("ArchiveBar")) CreateArchiveBar();
+    if (!m_fileList && names(QStringLiteral("FileListBar"))) CreateFileList();
+    if (!m_archiveBar && names(QStringLiteral("ArchiveBar"))) CreateArchiveBar();
     if (MainParaBlock().GetValue(PARA_SHOW_ADDR) == 0) m_addressToolBar->hide();
     if (!restoreState(state)) {
         // A damaged layout is ignored as a whole: the default layout stays.
@@ -489,6 +497,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     SaveWindowState();
     if (m_tray) m_tray->hide();
     event->accept();
+    // This is the program's only main window: closing it ends the run even
+    // while helper windows (source, text viewer) are still open.
+    QCoreApplication::quit();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
@@ -612,10 +623,11 @@ void CMainFrame::ToggleWidth800() {
 
 void CMainFrame::ApplyWidth800() {
     QRect work = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    // The limit only matters on a work area wider than 800 pixels.
-    bool limit = MainParaBlock().GetValue(PARA_WIDTH_800) != 0 && work.width() > 800;
-    setMaximumWidth(limit ? 800 : QWIDGETSIZE_MAX);
-    if (limit && isMaximized()) setGeometry(work.left() + (work.width() - 800) / 2, work.top(), 800, work.height());
+    int left = 0, width = 0;
+    bool limit = MainParaBlock().GetValue(PARA_WIDTH_800) != 0 &&
+                 CWindowPlacement::LimitedMaximum(work.left(), work.width(), &left, &width);
+    setMaximumWidth(limit ? width : QWIDGETSIZE_MAX);
+    if (limit && isMaximized()) setGeometry(left, work.top(), width, work.height());
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

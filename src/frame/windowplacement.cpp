@@ -44,3 +44,11 @@ std::optional<CWindowPlacement> CWindowPlacement::Decode(const std::string& byte
     }
     return p;
 }
+
+bool CWindowPlacement::LimitedMaximum(int workLeft, int workWidth, int* left, int* width) {
+    constexpr int kLimit = 800;
+    if (workWidth <= kLimit) return false;
+    *left = workLeft + (workWidth - kLimit) / 2;
+    *width = kLimit;
+    return true;
+}

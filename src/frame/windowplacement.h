@@ -22,6 +22,11 @@ public:
     // rectangle. A minimised state comes back as restore.
     static std::optional<CWindowPlacement> Decode(const std::string& bytes);
 
+    // The maximised window under the 800-pixel limit: 800 wide, the work
+    // area's height, centred in it. False (no limit) when the work area is
+    // 800 pixels wide or less.
+    static bool LimitedMaximum(int workLeft, int workWidth, int* left, int* width);
+
     // INI section and key of the value.
     static const char* Section() { return "WindowState"; }
     static const char* Key() { return "WindowPlacement"; }

@@ -44,7 +44,7 @@ TEST(FrameGui, CommandsAreHandledOrDisabledAndToolBarKeepsItsOrder) {
 TEST(FrameGui, ArchiveBarListsEntriesOpensThemAndFollowsPages) {
     CReaderRun run;
     auto out = run.Run({"command 32830", "command 32796", "frame archivebar", "frame-wait archive-pick ch2.htm",
-                        "location", "frame archivebar", "click link-ch3", "location", "frame archivebar",
+                        "location", "frame archivebar", "click next", "location", "frame archivebar",
                         "frame filelist", "screenshot " + run.Folder() + "/bars.png", "close"},
                        {kSamples + "/lighthouse.zip"});
     std::string listed = CReaderRun::Value(out, "FRAME", 0);
@@ -54,8 +54,8 @@ TEST(FrameGui, ArchiveBarListsEntriesOpensThemAndFollowsPages) {
     EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 0), "/ch2.htm"));
     EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "FRAME", 2), "] ch2.htm"));
     // A link followed in the page moves the bar's selection along.
-    if (EndsWith(CReaderRun::Value(out, "LOCATION", 1), "/ch3.htm"))
-        EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "FRAME", 3), "] ch3.htm")) << CReaderRun::Value(out, "FRAME", 3);
+    ASSERT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 1), "/ch3.htm")) << CReaderRun::Value(out, "LOCATION", 1);
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "FRAME", 3), "] ch3.htm")) << CReaderRun::Value(out, "FRAME", 3);
     // The file list, docked left, shows the archive's file selected.
     std::string files = CReaderRun::Value(out, "FRAME", 4);
     EXPECT_EQ(files.rfind("visible left ", 0), 0u) << files;
@@ -127,13 +127,14 @@ TEST(FrameGui, DamagedStoredStateIsIgnored) {
 TEST(FrameGui, EscQuitsOrGoesToTheNotificationArea) {
     CReaderRun quit;
     int code = -1;
-    auto out = quit.Run({"frame esc", "sleep 3000", "title"}, {kSamples + "/story.txt"}, &code);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(CReaderRun::Value(out, "TITLE"), "") << "the program should have quit on Esc";
+    // Without an explicit quit the run only ends (status 0, not the time
+    // limit's 124) when Esc closed the program.
+    quit.Run({"frame esc"}, {kSamples + "/story.txt"}, &code, 30);
+    EXPECT_EQ(code, 0) << "the program should have quit on Esc";
 
     CReaderRun tray;
     tray.WriteFile("Pagora.ini", "[ParaBlock]\nPARA_ESC_KEY=1\n");
-    out = tray.Run({"frame esc", "frame window", "frame tray", "frame tray-click", "frame window", "frame tray", "close"},
+    auto out = tray.Run({"frame esc", "frame window", "frame tray", "frame tray-click", "frame window", "frame tray", "close"},
                    {kSamples + "/story.txt"});
     if (CReaderRun::Value(out, "FRAME", 0) == "tray-available") {
         EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "FRAME", 1), "visible=0"));

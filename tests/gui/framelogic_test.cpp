@@ -77,6 +77,18 @@ TEST(WindowPlacement, RoundTripAndDamagedValues) {
     EXPECT_FALSE(CWindowPlacement::Decode(p.Encode())) << "a rectangle without area cannot be shown";
 }
 
+TEST(WindowPlacement, EightHundredPixelLimit) {
+    int left = -1, width = -1;
+    ASSERT_TRUE(CWindowPlacement::LimitedMaximum(0, 1920, &left, &width));
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(left, 560);
+    // A work area that does not start at the screen's edge (a panel on the left).
+    ASSERT_TRUE(CWindowPlacement::LimitedMaximum(64, 1001, &left, &width));
+    EXPECT_EQ(left, 64 + 100);
+    // On narrow screens the limit does nothing.
+    EXPECT_FALSE(CWindowPlacement::LimitedMaximum(0, 800, &left, &width));
+}
+
 class FavouritesFolder : public ::testing::Test {
 protected:
     void SetUp() override {
