@@ -329,11 +329,20 @@ void CBrowserControl::ScrollToWhenTallEnough(int x, int y, std::function<void(bo
     const QString script = QStringLiteral(
                                "(function(x,y){var e=document.scrollingElement||document.documentElement;"
                                "if(!e||!document.body)return false;"
-                               "if(e.scrollHeight-window.innerHeight<y||e.scrollWidth-window.innerWidth<x)return false;"
+                               "if(e.scrollHeight-e.clientHeight<y||(x>0&&e.scrollWidth-e.clientWidth<x))return false;"
                                "window.scrollTo(x,y);"
                                "return Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y;})(%1,%2)")
                                .arg(x)
                                .arg(y);
+    // Asking the page forces a layout of everything parsed so far, which on a
+    // long text costs about a second: ask only once the engine's own
+    // contents size says the offsets may fit.
+    const QSizeF size = m_page->contentsSize();
+    const double zoom = m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
+    if (size.height() / zoom < y || (x > 0 && size.width() / zoom < x)) {
+        if (done) done(false);
+        return;
+    }
     QPointer<CBrowserControl> guard(this);
     m_page->runJavaScript(script, [guard, done = std::move(done)](const QVariant& fitted) {
         if (guard && done) done(fitted.toBool());

@@ -296,7 +296,9 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
         if (OnNavigationCompleted(location)) Q_EMIT ArchiveLeft();
         if (loopback) Q_EMIT ArchiveEntered();
         Q_EMIT SyncLocation(qaddress, 1);
-        if ((m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(location, m_restoreTarget)) {
+        // A refused navigation (plain text taken over by the private scheme)
+        // ends with a failure under the same address: the restore waits for the real load.
+        if (ok && (m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(location, m_restoreTarget)) {
             m_browser->ScrollTo(m_restoreX, m_restoreY);
             FinishRestore();
         }
