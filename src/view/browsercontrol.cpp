@@ -181,7 +181,15 @@ bool CBrowserControl::BeforeNavigate(const QUrl& url, bool redirect) {
         std::string priv = textroute::ToPrivate(encoded);
         if (!priv.empty()) {
             QUrl target(QString::fromStdString(priv));
-            QTimer::singleShot(0, this, [this, target] { m_page->load(target); });
+            QTimer::singleShot(0, this, [this, target] {
+                m_page->load(target);
+                // The refused navigation may have ended the load state: the
+                // converted page is loading from here on.
+                m_complete = false;
+                m_textShown = false;
+                ++m_loadGeneration;
+                m_firstScreenPoll->start();
+            });
             return false;
         }
     }

@@ -163,3 +163,16 @@ TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
     EXPECT_EQ(notices, 2);
     EXPECT_NE(CReaderRun::Value(out, "MESSAGE").find("重新打开"), std::string::npos);
 }
+
+TEST(NovelGui, AStreamingTextIsReadyForWaitingCommandsAtItsFirstScreen) {
+    CReaderRun run;
+    std::string book = run.WriteFile("novel.txt", Novel(10));
+    // "wait" ends when the page counts as ready; the text is then still streaming in.
+    // (The pause lets the refused first navigation of the text end first.)
+    auto out = run.Run({"navigate-nowait " + book, "sleep 300", "wait", "eval document.readyState",
+                        "eval String(document.querySelector('td').innerText.length > 0)", "location", "close"},
+                       {}, nullptr, 180);
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + book);
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0), "loading");
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "true");
+}
