@@ -97,7 +97,11 @@ bool LockedRewrite(const std::string& path, const std::function<bool(std::string
     struct stat st;
     const bool existed = stat(target.c_str(), &st) == 0;
     if (existed && !ReadWholeFile(target, text)) return false;  // unreadable: never overwrite it
+    const std::string before = text;
     if (!edit(text)) return true;
+    // Writing what the file already holds would cost a flush to disk and
+    // change nothing: start-up rewrites many values with their own content.
+    if (existed && text == before) return true;
 
     // Holding the lock, no other writer uses the fixed temporary name, and one
     // left by a writer that was killed is simply reused: none accumulate.

@@ -14,6 +14,7 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 // function), reads the current text (empty when the file is missing), lets
 // `edit` change it, and when `edit` returns true writes the result to a
 // temporary file in the same folder, flushes it and renames it over the file.
+// An edit that leaves an existing file's text as it was writes nothing.
 // Returns false when the file could not be written; true otherwise (also when
 // `edit` left the text unchanged by returning false).
 bool LockedRewrite(const std::string& path, const std::function<bool(std::string& text)>& edit);

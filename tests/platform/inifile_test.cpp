@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,6 +97,24 @@ TEST(IniWrite, EditsKeepOtherLinesAndLineEnds) {
     ASSERT_TRUE(DeleteSection(ini, "MAIN"));  // both [Main] and [main]
     EXPECT_EQ(GetString(ini, "main", "Width", "gone"), "gone");
     EXPECT_EQ(GetString(ini, "Other", "Key", ""), "\xff\xfe bytes \x81");
+}
+
+TEST(IniWrite, RewritingTheSameValueLeavesTheFileInPlace) {
+    TempFolder dir;
+    std::string ini = dir.Write("a.ini", "[Main]\r\nWidth=630\r\n");
+    struct stat before, after;
+    ASSERT_EQ(stat(ini.c_str(), &before), 0);
+    ASSERT_TRUE(WriteString(ini, "main", "WIDTH", "630"));
+    ASSERT_EQ(stat(ini.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino) << "an unchanged value must not replace the file";
+    ASSERT_TRUE(WriteString(ini, "main", "Width", "700"));
+    ASSERT_EQ(stat(ini.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
+    EXPECT_EQ(GetString(ini, "Main", "Width", ""), "700");
+    // A missing file is still created, even for an empty section's first key.
+    std::string fresh = dir.Path() + "/fresh.ini";
+    ASSERT_TRUE(WriteString(fresh, "S", "k", ""));
+    EXPECT_EQ(stat(fresh.c_str(), &after), 0);
 }
 
 TEST(IniWrite, ValuesRoundTripAndUnsafeTextIsRefused) {
