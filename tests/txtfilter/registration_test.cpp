@@ -2,6 +2,7 @@
 // the real library's COM exports.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <dlfcn.h>
 
 #include "platform/comclassobject.h"
@@ -51,6 +52,20 @@ TEST(Registration, WritesTheClassEntriesAndRemovesThemAgain) {
     }
     EXPECT_TRUE(store.KeyExists(kClsidKey + "\\Programmable"));
     EXPECT_FALSE(store.KeyExists(kClsidKey + "\\Stale"));
+
+    // Registering again as it stands rewrites nothing; a new stale entry or
+    // another library path makes it run in full again.
+    struct stat before, after;
+    ASSERT_EQ(stat(store.FilePath().c_str(), &before), 0);
+    ASSERT_EQ(CFilterRegistrar::Register(store, "/opt/pagora/Pagora_txt.so"), S_OK);
+    ASSERT_EQ(stat(store.FilePath().c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    store.SetString(kClsidKey + "\\InprocServer32", "Stale", "old");
+    ASSERT_EQ(CFilterRegistrar::Register(store, "/opt/pagora/Pagora_txt.so"), S_OK);
+    EXPECT_EQ(store.GetString(kClsidKey + "\\InprocServer32", "Stale"), std::nullopt);
+    ASSERT_EQ(CFilterRegistrar::Register(store, "/usr/lib/pagora/Pagora_txt.so"), S_OK);
+    EXPECT_EQ(store.GetString(kClsidKey + "\\InprocServer32", ""), "/usr/lib/pagora/Pagora_txt.so");
+    ASSERT_EQ(CFilterRegistrar::Register(store, "/opt/pagora/Pagora_txt.so"), S_OK);
     EXPECT_EQ(store.GetString("HKCR\\TypeLib\\{5C3E9A0F-4B7D-4F21-8E6A-2D9B40C7A115}\\1.0", ""),
               "pagoramimefilter 1.0 Type Library");
 
