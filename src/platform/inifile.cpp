@@ -299,9 +299,7 @@ bool WriteString(const std::string& path, const std::string& section, const std:
             valid = false;
             return false;
         }
-        std::string next = doc.ToText();
-        if (next == text) return false;  // already stored: no rewrite
-        text = std::move(next);
+        text = doc.ToText();  // an unchanged text is not rewritten
         return true;
     });
     return valid && written;
@@ -318,9 +316,7 @@ bool WriteStrings(const std::string& path, const std::string& section,
                 return false;
             }
         }
-        std::string next = doc.ToText();
-        if (next == text) return false;
-        text = std::move(next);
+        text = doc.ToText();  // an unchanged text is not rewritten
         return true;
     });
     return valid && written;

@@ -114,9 +114,7 @@ bool RegistryStore::CreateKey(const std::string& key) {
         IniDocument doc = IniDocument::FromText(text);
         for (const std::string& a : Ancestors(n))
             if (!doc.AddSection(SectionOf(a))) return false;
-        std::string next = doc.ToText();
-        if (next == text) return false;
-        text = std::move(next);
+        text = doc.ToText();  // an unchanged text is not rewritten
         return true;
     });
 }
@@ -147,24 +145,14 @@ bool RegistryStore::DeleteKey(const std::string& key) {
 }
 
 bool RegistryStore::SetString(const std::string& key, const std::string& name, const std::string& value) {
-    std::string n = NormalizeKey(key);
-    if (n.empty()) return false;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    bool valid = true;
-    bool ok = LockedRewrite(m_path, [&](std::string& text) {
-        IniDocument doc = IniDocument::FromText(text);
-        for (const std::string& a : Ancestors(n)) doc.AddSection(SectionOf(a));
-        valid = doc.Set(SectionOf(n), NameKey(name), "s:" + Escape(value, nullptr));
-        if (!valid) return false;
-        std::string next = doc.ToText();
-        if (next == text) return false;
-        text = std::move(next);
-        return true;
-    });
-    return ok && valid;
+    return SetStored(key, name, "s:" + Escape(value, nullptr));
 }
 
 bool RegistryStore::SetNumber(const std::string& key, const std::string& name, uint32_t value) {
+    return SetStored(key, name, "n:" + std::to_string(value));
+}
+
+bool RegistryStore::SetStored(const std::string& key, const std::string& name, const std::string& stored) {
     std::string n = NormalizeKey(key);
     if (n.empty()) return false;
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -172,11 +160,9 @@ bool RegistryStore::SetNumber(const std::string& key, const std::string& name, u
     bool ok = LockedRewrite(m_path, [&](std::string& text) {
         IniDocument doc = IniDocument::FromText(text);
         for (const std::string& a : Ancestors(n)) doc.AddSection(SectionOf(a));
-        valid = doc.Set(SectionOf(n), NameKey(name), "n:" + std::to_string(value));
+        valid = doc.Set(SectionOf(n), NameKey(name), stored);
         if (!valid) return false;
-        std::string next = doc.ToText();
-        if (next == text) return false;
-        text = std::move(next);
+        text = doc.ToText();  // an unchanged text is not rewritten
         return true;
     });
     return ok && valid;

@@ -42,6 +42,9 @@ public:
     static std::string NormalizeKey(const std::string& key);
 
 private:
+    // Writes a value in its stored form ("s:" text or "n:" number).
+    bool SetStored(const std::string& key, const std::string& name, const std::string& stored);
+
     std::string m_path;
     std::mutex m_mutex;
 };
