@@ -188,6 +188,7 @@ void CZipManager::Sort()
 
 void CZipManager::CloseHandle()
 {
+    m_cache.Clear();
     m_nameIndex.clear();
     if (m_zip) {
         zip_discard(m_zip);
@@ -258,6 +259,12 @@ char* CZipManager::Extract(const std::string& entryName, size_t* outSize)
         auto it = m_nameIndex.find(std::string_view(name));
         if (it == m_nameIndex.end())
             continue;
+        size_t cachedSize = 0;
+        if (char* buffer = m_cache.Find(it->second, &cachedSize)) {
+            if (outSize)
+                *outSize = cachedSize;
+            return buffer;
+        }
         if (char* buffer = ExtractIndex(it->second, outSize))
             return buffer;
     }
@@ -284,6 +291,10 @@ char* CZipManager::ExtractIndex(uint64_t index, size_t* outSize)
             return nullptr;
     } else {
         attempt(std::string());
+        // Only entries that need no password are kept: a decrypted entry is
+        // read again with whatever password holds at the time.
+        if (buffer)
+            m_cache.Insert(index, buffer, size);
     }
     if (buffer && outSize)
         *outSize = size;

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "archive/zipentrycache.h"
+
 struct zip;
 
 // Entries larger than this (uncompressed) are never extracted, so that a
@@ -104,4 +106,11 @@ private:
     // Raw entry name -> index in the archive (first occurrence wins). The
     // views point into the names libzip holds for the open archive.
     std::unordered_map<std::string_view, uint64_t> m_nameIndex;
+    // Recently extracted small entries of the open archive, by index; emptied
+    // whenever the handle is closed, so it never outlives the file it came from.
+    CZipEntryCache m_cache;
+
+public:
+    // For tests and monitoring.
+    const CZipEntryCache& EntryCache() const { return m_cache; }
 };

@@ -166,6 +166,8 @@ TEST_F(PasswordTest, TraditionalAndAesEntries)
         EXPECT_EQ(ThePasswordTable().CurrentIndex(), 2);
         EXPECT_EQ(Extract(m, "s.txt"), "tiny") << path;
         EXPECT_EQ(m_prompt.asks, 0);
+        // Decrypted entries are not kept: each read goes through the password.
+        EXPECT_EQ(m.EntryCache().Count(), 0u) << path;
     }
 }
 
