@@ -248,3 +248,55 @@ TEST_F(ZipManagerTest, FollowsTheFileOnDisk)
     std::remove(path.c_str());
     EXPECT_EQ(Extract(m, "a.htm"), "<none>");
 }
+
+TEST_F(ZipManagerTest, RefusesDamagedDataOfStoredAndDeflatedEntries)
+{
+    // Large stored entries, small stored ones and deflated ones take
+    // different reading paths; each must refuse a damaged byte anywhere.
+    std::string large(100 * 1024, '\0');
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<char>('a' + (i * 7) % 26);
+    const std::string small = "a small stored entry";
+    const std::string path = m_dir.File("damaged.zip");
+
+    struct Case {
+        const char* what;
+        std::string data;
+        bool store;
+        size_t damageAt;  // offset into the stored bytes of the entry
+    } cases[] = {
+        {"large stored, first byte", large, true, 0},
+        {"large stored, middle", large, true, large.size() / 2},
+        {"large stored, last byte", large, true, large.size() - 1},
+        {"small stored", small, true, 4},
+        {"deflated", large, false, 40},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteZip(path, {{"e.htm", c.data}, {"z.htm", "after"}}, c.store)) << c.what;
+        std::string bytes = ReadFile(path);
+        CZipManager intact;
+        intact.Open(path);
+        EXPECT_EQ(Extract(intact, "e.htm"), c.data) << c.what;
+
+        // The entry's data follows its local header, name and extra field.
+        ASSERT_EQ(bytes.compare(0, 4, "PK\x03\x04"), 0);
+        auto u16 = [&](size_t at) { return static_cast<size_t>(static_cast<unsigned char>(bytes[at])) |
+                                           static_cast<size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8; };
+        const size_t data = 30 + u16(26) + u16(28);
+        bytes[data + c.damageAt] = static_cast<char>(bytes[data + c.damageAt] ^ 0x10);
+        WriteFile(path, bytes);
+        CZipManager m;
+        m.Open(path);
+        EXPECT_EQ(Extract(m, "e.htm"), "<none>") << c.what;
+        EXPECT_EQ(Extract(m, "z.htm"), "after") << c.what;
+    }
+
+    // A deflated entry whose declared size exceeds what its data gives.
+    ASSERT_TRUE(WriteZip(path, {{"e.htm", large}}));
+    std::string longer = ReadFile(path);
+    PatchSizes(longer, static_cast<uint32_t>(large.size() + 1));
+    WriteFile(path, longer);
+    CZipManager m;
+    m.Open(path);
+    EXPECT_EQ(Extract(m, "e.htm"), "<none>");
+}
