@@ -24,6 +24,8 @@ make_archive() {  # make_archive DIR: DIR/book.zip and DIR/www/ (once per folder
 SERVE_PID=""
 start_serve() {  # start_serve ARCHIVE: sets SERVE_PID, SERVE_BASE (ending in '/')
   local out="$WORK/serve.out"
+  # A start address left by an earlier run must not be taken for this one's.
+  rm -f "$out"
   "$BIN/pagora-serve" "$1" >"$out" 2>"$WORK/serve.err" &
   SERVE_PID=$!
   for _ in $(seq 100); do
