@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "archive/homenamedialogmodel.h"
+#include "view/messagebox.h"
 
 CHomeNameDialog::CHomeNameDialog(const std::string& zhpPath, QWidget* parent)
     : QDialog(parent), m_model(std::make_unique<CHomeNameDialogModel>(zhpPath, *this)) {
@@ -17,7 +17,7 @@ CHomeNameDialog::CHomeNameDialog(const std::string& zhpPath, QWidget* parent)
     setObjectName(QStringLiteral("HomeNameDialog"));
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("首页文件名:"), this));
+    left->addWidget(new QLabel(QStringLiteral("压缩文件首页的主文件名（前、后空格将被清除）:"), this));
     m_edit = new QLineEdit(this);
     m_list = new QListWidget(this);
     left->addWidget(m_edit);
@@ -79,13 +79,8 @@ void CHomeNameDialog::Refill() {
     m_list->setCurrentRow(m_model->Selection());
 }
 
-void CHomeNameDialog::Beep(BeepKind) { QApplication::beep(); }
+void CHomeNameDialog::Beep(BeepKind) { readerbox::Beep(); }
 
-void CHomeNameDialog::ShowMessage(const std::string& text) {
-    QMessageBox::information(this, windowTitle(), QString::fromStdString(text));
-}
+void CHomeNameDialog::ShowMessage(const std::string& text) { readerbox::Message(this, text); }
 
-bool CHomeNameDialog::AskYesNo(const std::string& text) {
-    return QMessageBox::question(this, windowTitle(), QString::fromStdString(text),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-}
+bool CHomeNameDialog::AskYesNo(const std::string& text) { return readerbox::AskYesNo(this, text); }

@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "archive/passworddialogmodel.h"
+#include "view/messagebox.h"
 
 CPasswordDialog::CPasswordDialog(const std::string& pwdPath, bool askMode, QWidget* parent)
     : QDialog(parent), m_model(std::make_unique<CPasswordDialogModel>(pwdPath, askMode, *this)) {
@@ -74,13 +74,8 @@ void CPasswordDialog::Refill() {
     m_list->setCurrentRow(m_model->Selection());
 }
 
-void CPasswordDialog::Beep(BeepKind) { QApplication::beep(); }
+void CPasswordDialog::Beep(BeepKind) { readerbox::Beep(); }
 
-void CPasswordDialog::ShowMessage(const std::string& text) {
-    QMessageBox::information(this, windowTitle(), QString::fromStdString(text));
-}
+void CPasswordDialog::ShowMessage(const std::string& text) { readerbox::Message(this, text); }
 
-bool CPasswordDialog::AskYesNo(const std::string& text) {
-    return QMessageBox::question(this, windowTitle(), QString::fromStdString(text),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-}
+bool CPasswordDialog::AskYesNo(const std::string& text) { return readerbox::AskYesNo(this, text); }

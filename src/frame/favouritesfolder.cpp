@@ -77,6 +77,22 @@ std::string CFavouritesFolder::AddressOf(int id) const {
     return m_addresses[index];
 }
 
+std::string CFavouritesFolder::WriteShortcut(const std::string& folder, const std::string& title,
+                                             const std::string& address) {
+    std::string name;
+    for (char c : title) name += (c == '/' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
+    size_t first = name.find_first_not_of(' ');
+    if (first == std::string::npos || folder.empty() || address.empty()) return {};
+    name = name.substr(first, name.find_last_not_of(' ') - first + 1);
+    // A leading dot would hide the file from the menu.
+    if (name[0] == '.') name[0] = '_';
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    std::string path = folder + "/" + name + ".url";
+    if (!platform::ini::WriteString(path, "InternetShortcut", "URL", address)) return {};
+    return path;
+}
+
 std::string CFavouritesFolder::ExpandEnvironment(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size();) {

@@ -32,6 +32,11 @@ public:
     // (environment variables expanded) when set, else
     // $XDG_DATA_HOME/Pagora/Favorites (~/.local/share when unset).
     static std::string DefaultFolder();
+    // Writes the internet shortcut "<folder>/<title>.url" for `address`,
+    // creating the folder when needed; '/' and control characters in the
+    // title become '_'. Returns the file's path, empty when the title is
+    // blank or the file cannot be written.
+    static std::string WriteShortcut(const std::string& folder, const std::string& title, const std::string& address);
     // Expands $NAME, ${NAME} and %NAME% from the environment.
     static std::string ExpandEnvironment(const std::string& text);
 

@@ -4,8 +4,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QAbstractItemView>
+#include <QDialog>
 #include <QCompleter>
+#include <QPushButton>
+#include <QDesktopServices>
 #include <QDir>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QMenu>
@@ -29,6 +35,8 @@
 #include <QToolBar>
 #include <QWindow>
 
+#include <memory>
+
 #include "app/addressmapping.h"
 #include "app/loopback.h"
 #include "app/parablock.h"
@@ -44,6 +52,8 @@
 #include "frame/commandtable.h"
 #include "frame/progressstatusbar.h"
 #include "platform/inifile.h"
+#include "platform/registrystore.h"
+#include "view/messagebox.h"
 #include "server/pageserver.h"
 #include "view/browsercontrol.h"
 #include "view/navigationrules.h"
@@ -159,6 +169,35 @@ void CMainFrame::BuildMenus() {
     // Esc (command 32772) has no menu item.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { OnCommand(ID_ESC_KEY); });
+    // F6 and Shift+F6 (next and previous pane) move the keyboard focus
+    // between the page, the visible side bars and the address bar.
+    auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(nextPane, &QShortcut::activated, this, [this] { FocusPane(+1); });
+    auto* prevPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+    connect(prevPane, &QShortcut::activated, this, [this] { FocusPane(-1); });
+}
+
+QList<QWidget*> CMainFrame::Panes() const {
+    QList<QWidget*> panes{m_view};
+    if (m_fileList && m_fileList->isVisibleTo(this)) panes << m_fileList;
+    if (m_archiveBar && m_archiveBar->isVisibleTo(this)) panes << m_archiveBar;
+    if (m_addressToolBar->isVisibleTo(this)) panes << m_address;
+    return panes;
+}
+
+void CMainFrame::FocusPane(int step) {
+    QList<QWidget*> panes = Panes();
+    int current = 0;
+    for (QWidget* focus = QApplication::focusWidget(); focus; focus = focus->parentWidget()) {
+        if (int i = panes.indexOf(focus); i >= 0) {
+            current = i;
+            break;
+        }
+    }
+    QWidget* target = panes[(current + step + panes.size()) % panes.size()];
+    if (target == m_view) m_view->setFocus();
+    else if (auto* dock = qobject_cast<QDockWidget*>(target); dock && dock->widget()) dock->widget()->setFocus();
+    else target->setFocus();
 }
 
 void CMainFrame::BuildToolBars() {
@@ -192,11 +231,15 @@ void CMainFrame::BuildToolBars() {
     m_address->setMinimumWidth(200);
     m_addressToolBar->addWidget(m_address);
     connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::OnAddressEntered);
-    // Completion from the addresses typed before (the drop-down list).
-    auto* completer = new QCompleter(m_address->model(), m_address);
+    // Completion from the typed and the reached addresses: the list is
+    // chosen anew for each edit, so the popup shows it unfiltered.
+    m_history.Load(platform::RegistryStore::Instance());
+    m_completions = new QStringListModel(this);
+    auto* completer = new QCompleter(m_completions, m_address);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
-    completer->setFilterMode(Qt::MatchContains);
+    completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
     m_address->setCompleter(completer);
+    connect(m_address->lineEdit(), &QLineEdit::textEdited, this, &CMainFrame::OfferCompletions);
     if (MainParaBlock().GetValue(PARA_SHOW_ADDR) == 0) m_addressToolBar->hide();
 }
 
@@ -243,7 +286,7 @@ void CMainFrame::UpdateCommandUi() {
         ID_VIEW_DECODED_SOURCE, ID_VIEW_TEXT, ID_STOP, ID_REFRESH, ID_HOME, ID_FOLDER_HOME, ID_PARENT_FOLDER,
         ID_FIND, ID_WEB_SEARCH, ID_ARCHIVE_PASSWORDS, ID_SAVE_RST, ID_APP_ABOUT, ID_CHECK_UPDATE,
         ID_VIEW_FILE_LIST, ID_FILE_LOCATE, ID_WIDTH_800, ID_ARCHIVE_HOMENAMES, ID_RESTORE_DEFAULTS,
-        ID_FAVORITE_FIRST};
+        ID_FAVORITE_FIRST, ID_ADD_FAVORITE, ID_ORGANIZE_FAVORITES};
     // Commands whose windows belong to other parts of the program stay
     // disabled until those parts are present.
     for (auto it = m_actions.begin(); it != m_actions.end(); ++it) {
@@ -292,7 +335,7 @@ void CMainFrame::OnCommand(int id) {
         break;
     case ID_ARCHIVE_PASSWORDS: {
         CPasswordDialog dialog(TheSideFiles().pwd, false, this);
-        dialog.Run();
+        m_lastDialogResult = dialog.Run() == 1 ? QDialog::Accepted : QDialog::Rejected;
         break;
     }
     case ID_APP_ABOUT: ShowAbout(); break;
@@ -308,10 +351,18 @@ void CMainFrame::OnCommand(int id) {
     case ID_WIDTH_800: ToggleWidth800(); break;
     case ID_ARCHIVE_HOMENAMES: {
         CHomeNameDialog dialog(TheSideFiles().zhp, this);
-        dialog.exec();
+        m_lastDialogResult = dialog.exec();
         break;
     }
-    case ID_RESTORE_DEFAULTS: RestoreDefaults(); break;
+    case ID_RESTORE_DEFAULTS: RestoreDefaults(true); break;
+    case ID_ADD_FAVORITE: AddFavourite(); break;
+    case ID_ORGANIZE_FAVORITES: {
+        // The desktop's file manager takes the place of the browser's
+        // organiser; without one nothing happens.
+        QString folder = QString::fromStdString(CFavouritesFolder::DefaultFolder());
+        if (!folder.isEmpty() && QDir().mkpath(folder)) QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        break;
+    }
     case ID_ESC_KEY:
         if (MainParaBlock().GetValue(PARA_ESC_KEY) == 0) close();
         else HideToTray();
@@ -377,7 +428,17 @@ void CMainFrame::SetPaneText(int id, const QString& text) { m_statusBar->SetPane
 void CMainFrame::ShowProgress(int position, int total) { m_statusBar->ShowProgress(position, total); }
 
 void CMainFrame::SetAddressText(const QString& address) {
-    m_address->setEditText(QString::fromStdString(navrules::AddressBarText(address.toStdString(), LoopbackBase())));
+    std::string shown = navrules::AddressBarText(address.toStdString(), LoopbackBase());
+    m_address->setEditText(QString::fromStdString(shown));
+    if (shown != "about:blank") m_history.Reached(shown);
+}
+
+void CMainFrame::OfferCompletions(const QString& typed) {
+    QStringList list;
+    for (const std::string& address : m_history.Completions(typed.toStdString())) list << QString::fromStdString(address);
+    m_completions->setStringList(list);
+    if (list.isEmpty()) m_address->completer()->popup()->hide();
+    else m_address->completer()->complete();
 }
 
 void CMainFrame::SyncLocation(const QString& location, int origin) {
@@ -400,6 +461,8 @@ void CMainFrame::OnAddressEntered() {
     if (server::ThePageServer().IsRunning() && typed.find(':') == std::string::npos && typed[0] != '/')
         typed = LoopbackBase() + typed;
     SyncLocation(QString::fromStdString(typed), 0);
+    // Appended at the end as typed, even when the list holds it already.
+    m_history.Entered(text.toStdString(), &platform::RegistryStore::Instance());
     m_address->addItem(text);
 }
 
@@ -540,7 +603,7 @@ void CMainFrame::CreateArchiveBar() {
 
 void CMainFrame::ToggleFileList() {
     if (!m_view->IsComplete()) {
-        QMessageBox::information(this, QStringLiteral("Pagora"), QStringLiteral("请等到页面显示完成再选择此功能。"));
+        readerbox::Message(this, "请等到页面显示完成再选择此功能。");
         return;
     }
     if (!m_fileList) {
@@ -627,7 +690,11 @@ void CMainFrame::ApplyWidth800() {
     bool limit = MainParaBlock().GetValue(PARA_WIDTH_800) != 0 &&
                  CWindowPlacement::LimitedMaximum(work.left(), work.width(), &left, &width);
     setMaximumWidth(limit ? width : QWIDGETSIZE_MAX);
-    if (limit && isMaximized()) setGeometry(left, work.top(), width, work.height());
+    // A window manager keeps a maximised window within the size limit by
+    // itself; without one the frame places itself, and stays maximised.
+    if (!limit || !isMaximized() || (geometry().x() == left && geometry().width() == width)) return;
+    setGeometry(left, work.top(), width, work.height());
+    if (!isMaximized()) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
@@ -636,10 +703,9 @@ void CMainFrame::changeEvent(QEvent* event) {
         QTimer::singleShot(0, this, [this] { ApplyWidth800(); });
 }
 
-void CMainFrame::RestoreDefaults() {
-    auto confirm = [this] {
-        return QMessageBox::question(this, QStringLiteral("Pagora"), QStringLiteral("您确认您真的想恢复所有选项的默认值吗？"),
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+void CMainFrame::RestoreDefaults(bool askFirst) {
+    auto confirm = [this, askFirst] {
+        return !askFirst || readerbox::AskYesNo(this, "您确认您真的想恢复所有选项的默认值吗？");
     };
     auto windowSteps = [this](const RestoreDefaultsMemo& memo) {
         m_view->ApplyDisplayControls();
@@ -660,6 +726,42 @@ void CMainFrame::RestoreDefaults() {
         }
     };
     RunRestoreDefaults(MainParaBlock(), confirm, windowSteps);
+}
+
+void CMainFrame::AddFavourite() {
+    std::string address = m_view->Location();
+    if (address.empty() || address == "about:blank") {
+        readerbox::Beep();
+        return;
+    }
+    // A page of an archive is served on a port chosen anew at every start:
+    // its favourite names the archive, which opens at its first page.
+    if (address.rfind(LoopbackBase(), 0) == 0) address = MainParaBlock().GetString(PARA_STR_CURRENT_PATH);
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("添加到收藏夹"));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("名称:"), &dialog));
+    auto* name = new QLineEdit(&dialog);
+    QString title = m_documentTitle.isEmpty() ? QFileInfo(QUrl(QString::fromStdString(address)).path()).completeBaseName()
+                                              : m_documentTitle;
+    name->setText(title);
+    name->selectAll();
+    layout->addWidget(name);
+    auto* buttons = new QHBoxLayout;
+    auto* ok = new QPushButton(QStringLiteral("确定"), &dialog);
+    auto* cancel = new QPushButton(QStringLiteral("放弃"), &dialog);
+    ok->setDefault(true);
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    m_lastDialogResult = dialog.exec();
+    if (m_lastDialogResult != QDialog::Accepted) return;
+    // The menu keeps what it showed until the next run, as when it was built.
+    if (CFavouritesFolder::WriteShortcut(CFavouritesFolder::DefaultFolder(), name->text().toStdString(), address).empty())
+        readerbox::Message(this, "抱歉，无法添加到收藏夹。");
 }
 
 void CMainFrame::BuildFavourites(const std::string& folder, bool force) {
@@ -766,6 +868,75 @@ QString CMainFrame::Describe(const QString& what) {
         if (!m_tray) return QStringLiteral("none");
         emit m_tray->activated(QSystemTrayIcon::Trigger);
         return QStringLiteral("clicked");
+    }
+    if (key == "dialog") {
+        // "dialog ID STEP...": runs the command whose modal dialog then takes
+        // the steps as a user would: "edit:TEXT" types into the edit field,
+        // "row:N" selects a list row, and "add", "delete", "up", "down",
+        // "save", "cancel" press those buttons. Answers the list shown before
+        // the last step and how the dialog ended.
+        static const QHash<QString, QString> kButtons = {{"add", "添加"}, {"delete", "删除"}, {"up", "上移"},
+            {"down", "下移"}, {"save", "保存"}, {"cancel", "放弃"}, {"ok", "确定"}};
+        auto seen = std::make_shared<QString>(QStringLiteral("no dialog"));
+        QStringList steps = words.mid(2);
+        QTimer::singleShot(0, this, [seen, steps] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog) return;
+            QListWidget* list = dialog->findChild<QListWidget*>();
+            for (const QString& step : steps) {
+                QStringList items;
+                for (int i = 0; list && i < list->count(); ++i) items << list->item(i)->text();
+                *seen = QStringLiteral("[%1]").arg(items.join(','));
+                if (step.startsWith("edit:")) {
+                    if (auto* edit = dialog->findChild<QLineEdit*>()) edit->setText(step.mid(5));
+                } else if (step.startsWith("row:")) {
+                    if (list) list->setCurrentRow(step.mid(4).toInt());
+                } else {
+                    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+                        if (button->text() == kButtons.value(step)) button->click();
+                }
+                if (!dialog->isVisible()) break;
+            }
+            // A dialog the steps left open is closed as with its close box.
+            if (dialog->isVisible()) static_cast<QDialog*>(dialog)->reject();
+        });
+        m_lastDialogResult = -1;
+        OnCommand(words.value(1).toInt());
+        QString result = m_lastDialogResult == QDialog::Accepted   ? QStringLiteral("ok")
+                         : m_lastDialogResult == QDialog::Rejected ? QStringLiteral("cancel")
+                                                                   : QStringLiteral("none");
+        return *seen + " " + result;
+    }
+    if (key == "restore-defaults") {
+        RestoreDefaults(false);
+        return QStringLiteral("restored");
+    }
+    if (key == "keylocks") {
+        m_statusBar->RefreshKeyLocks();
+        return QStringLiteral("CAP=%1 NUM=%2 SCRL=%3")
+            .arg(m_statusBar->PaneText(PANE_CAPS), m_statusBar->PaneText(PANE_NUM), m_statusBar->PaneText(PANE_SCRL));
+    }
+    if (key == "address-type") {
+        // Types the text into the address bar as the keyboard would (no Enter).
+        m_address->lineEdit()->setText(words.mid(1).join(' '));
+        Q_EMIT m_address->lineEdit()->textEdited(m_address->lineEdit()->text());
+        return m_completions->stringList().join('|');
+    }
+    if (key == "address-list") {
+        QStringList items;
+        for (int i = 0; i < m_address->count(); ++i) items << m_address->itemText(i);
+        return items.join('|');
+    }
+    if (key == "focus-pane") {
+        // F6 (or Shift+F6 with "back") as the key would run it; answers the pane that has the focus.
+        FocusPane(words.value(1) == "back" ? -1 : +1);
+        for (QWidget* focus = QApplication::focusWidget(); focus; focus = focus->parentWidget()) {
+            if (focus == m_view) return QStringLiteral("view");
+            if (focus == m_fileList) return QStringLiteral("filelist");
+            if (focus == m_archiveBar) return QStringLiteral("archivebar");
+            if (focus == m_address) return QStringLiteral("address");
+        }
+        return QStringLiteral("none");
     }
     if (key == "minimize") { showMinimized(); return QStringLiteral("minimized"); }
     if (key == "move") {

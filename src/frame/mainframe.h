@@ -17,7 +17,9 @@ class CArchiveBar;
 class CFileListBar;
 class QMenu;
 class QSystemTrayIcon;
+class QStringListModel;
 
+#include "frame/addresshistory.h"
 #include "frame/favouritesfolder.h"
 #include "frame/locationsync.h"
 
@@ -84,7 +86,15 @@ private:
     void ReturnFromTray();
     void ToggleWidth800();
     void ApplyWidth800();
-    void RestoreDefaults();
+    // Restore defaults; `askFirst` false answers its question with Yes
+    // (scripted runs, which answer every question No).
+    void RestoreDefaults(bool askFirst);
+    void OfferCompletions(const QString& typed);
+    // "添加到收藏夹": writes an internet shortcut for the current page.
+    void AddFavourite();
+    // The page, the visible side bars and the address bar, in F6 order.
+    QList<QWidget*> Panes() const;
+    void FocusPane(int step);
     void FillFavourites(QMenu* menu, const CFavouritesFolder::Menu& content);
 
     CPagoraView* m_view = nullptr;
@@ -113,4 +123,7 @@ private:
     bool m_fsAddress = false;
     bool m_fsStatus = false;
     QString m_documentTitle;
+    CAddressHistory m_history;
+    QStringListModel* m_completions = nullptr;
+    int m_lastDialogResult = -1;  // of the last option dialog, for scripted runs
 };

@@ -2,7 +2,12 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QProgressBar>
+#include <QTimer>
+
+#include "frame/keylockreader.h"
 
 CProgressStatusBar::CProgressStatusBar(QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(true);
@@ -20,12 +25,33 @@ CProgressStatusBar::CProgressStatusBar(QWidget* parent) : QStatusBar(parent) {
     addPermanentWidget(m_progress);
     AddPane(PANE_ARCHIVE_COUNT, QStringLiteral("1000/1000"));
     AddPane(PANE_SCROLL_SECONDS, QStringLiteral("3600"));
-    // The keyboard lock states cannot be read through the window system
-    // portably; the panes stay as placeholders of their usual size.
-    for (auto [id, text] : {std::pair{PANE_CAPS, "CAP"}, {PANE_NUM, "NUM"}, {PANE_SCRL, "SCRL"}}) {
-        QLabel* pane = AddPane(id, QString::fromLatin1(text));
-        pane->setEnabled(false);
+    // The lock panes keep the width of their texts; a lock that is off, or
+    // that cannot be read, leaves its pane empty.
+    for (auto [id, text] : {std::pair{PANE_CAPS, "CAP"}, {PANE_NUM, "NUM"}, {PANE_SCRL, "SCRL"}})
+        AddPane(id, QString::fromLatin1(text));
+    RefreshKeyLocks();
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, &CProgressStatusBar::RefreshKeyLocks);
+    poll->start(kKeyLockPollMs);
+    qApp->installEventFilter(this);
+}
+
+void CProgressStatusBar::RefreshKeyLocks() {
+    KeyLockTexts texts = KeyLockPaneTexts(ReadKeyLocks());
+    SetPaneText(PANE_CAPS, QString::fromStdString(texts.caps));
+    SetPaneText(PANE_NUM, QString::fromStdString(texts.num));
+    SetPaneText(PANE_SCRL, QString::fromStdString(texts.scroll));
+}
+
+bool CProgressStatusBar::eventFilter(QObject* watched, QEvent* event) {
+    // Every widget of the program sees the key first; the lock keys are
+    // answered at once, not at the next tick.
+    if (event->type() == QEvent::KeyRelease) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock)
+            QTimer::singleShot(0, this, &CProgressStatusBar::RefreshKeyLocks);
     }
+    return QStatusBar::eventFilter(watched, event);
 }
 
 QLabel* CProgressStatusBar::AddPane(int id, const QString& sizingText) {
@@ -40,7 +66,8 @@ QLabel* CProgressStatusBar::AddPane(int id, const QString& sizingText) {
 }
 
 void CProgressStatusBar::SetPaneText(int id, const QString& text) {
-    if (QLabel* pane = m_panes.value(id)) pane->setText(text);
+    QLabel* pane = m_panes.value(id);
+    if (pane && pane->text() != text) pane->setText(text);
 }
 
 QString CProgressStatusBar::PaneText(int id) const {

@@ -31,7 +31,16 @@ public:
     bool ProgressVisible() const;
     int ProgressValue() const;
 
+    // Reads the keyboard locks again and shows them in the CAP, NUM and SCRL
+    // panes; runs on every key release and on a timer, since a lock can also
+    // change while another window has the keyboard.
+    void RefreshKeyLocks();
+
     static constexpr int kProgressWidth = 100;
+    static constexpr int kKeyLockPollMs = 500;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLabel* AddPane(int id, const QString& sizingText);

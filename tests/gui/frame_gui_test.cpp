@@ -3,6 +3,8 @@
 // program under an offscreen display.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "readerrun.h"
@@ -171,4 +173,79 @@ TEST(FrameGui, FavouritesMenuFromFolderOpensItsAddresses) {
                        {kSamples + "/story.txt"});
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), "Sites/alpha|Reading");
     EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + target);
+}
+
+TEST(FrameGui, HomeNameDialogSavesOnOkAndKeepsTheFileOnCancel) {
+    CReaderRun run;
+    auto out = run.Run({"frame dialog 32809 edit:INDEX add edit:abc add row:5 up save",
+                        "frame dialog 32809 row:0 down cancel", "frame dialog 32809 cancel", "close"},
+                       {kSamples + "/story.txt"});
+    // INDEX repeats a default name; abc is added at the end and moved up.
+    EXPECT_EQ(CReaderRun::Value(out, "MESSAGE"), "主页表中已经有此文件名。");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), "[start,index,default,content,abc,contents] ok");
+    // A changed list closed with "放弃" asks; No keeps the file as saved.
+    EXPECT_EQ(CReaderRun::Value(out, "QUESTION"), "关闭前需要保存更改吗？");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "[index,start,default,content,abc,contents] cancel");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 2), "[start,index,default,content,abc,contents] cancel");
+    std::ifstream in(run.Folder() + "/Pagora.zhp", std::ios::binary);
+    std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved, "start\r\nindex\r\ndefault\r\ncontent\r\nabc\r\ncontents\r\n");
+}
+
+TEST(FrameGui, PasswordDialogSavesSortedAndCancelLeavesTheFile) {
+    CReaderRun run;
+    auto out = run.Run({"frame dialog 32793 edit:zeta add edit:alpha add save",
+                        "frame dialog 32793 edit:ALPHA add cancel", "close"},
+                       {kSamples + "/story.txt"});
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), "[alpha,zeta] ok");
+    EXPECT_EQ(CReaderRun::Value(out, "QUESTION"), "密码已改变，关闭前需要保存更改吗？");
+    // Passwords differ by case; the unsaved one is gone after Cancel.
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "[ALPHA,alpha,zeta] cancel");
+    auto again = run.Run({"frame dialog 32793 cancel", "close"}, {kSamples + "/story.txt"});
+    EXPECT_EQ(CReaderRun::Value(again, "FRAME", 0), "[alpha,zeta] cancel");
+}
+
+TEST(FrameGui, FileListWaitsForThePageToComplete) {
+    CReaderRun run;
+    auto out = run.Run({"navigate-nowait " + kSamples + "/lighthouse.zip", "command 32830", "frame filelist", "wait",
+                        "command 32830", "frame filelist", "close"},
+                       {kSamples + "/story.txt"});
+    EXPECT_EQ(CReaderRun::Value(out, "MESSAGE"), "请等到页面显示完成再选择此功能。");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), "absent");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1).rfind("visible left", 0), 0u) << CReaderRun::Value(out, "FRAME", 1);
+}
+
+TEST(FrameGui, AddressBarListsEveryEntryAndCompletesAcrossRuns) {
+    CReaderRun run;
+    std::string book = run.WriteFile("book.txt", "a book\n");
+    auto out = run.Run({"address " + book, "address " + kSamples + "/story.txt", "address " + book,
+                        "frame address-list", "frame address-type " + run.Folder() + "/bo",
+                        "frame address-type file://" + kSamples + "/sto", "close"},
+                       {kSamples + "/story.txt"});
+    // Appended in order, a repeated address included.
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), book + "|" + kSamples + "/story.txt|" + book);
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), book);
+    // Reached pages complete too.
+    EXPECT_TRUE(Has(CReaderRun::Value(out, "FRAME", 2), "file://" + kSamples + "/story.txt"))
+        << CReaderRun::Value(out, "FRAME", 2);
+    // The next run starts with an empty list but completes what was typed.
+    auto next = run.Run({"frame address-list", "frame address-type " + run.Folder() + "/b", "close"},
+                        {kSamples + "/story.txt"});
+    EXPECT_EQ(CReaderRun::Value(next, "FRAME", 0), "");
+    EXPECT_EQ(CReaderRun::Value(next, "FRAME", 1), book);
+}
+
+TEST(FrameGui, F6MovesTheFocusThroughTheVisiblePanes) {
+    CReaderRun run;
+    auto out = run.Run({"command 32830", "frame focus-pane", "frame focus-pane", "frame focus-pane",
+                        "frame focus-pane back", "command 32803", "frame focus-pane", "frame focus-pane", "close"},
+                       {kSamples + "/story.txt"});
+    // The file list command leaves the focus on the page.
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), "filelist");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "address");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 2), "view");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 3), "address");
+    // A hidden address bar is passed over: the focus alternates between the others.
+    std::string a = CReaderRun::Value(out, "FRAME", 4), b = CReaderRun::Value(out, "FRAME", 5);
+    EXPECT_TRUE((a == "view" && b == "filelist") || (a == "filelist" && b == "view")) << a << " " << b;
 }

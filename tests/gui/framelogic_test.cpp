@@ -1,14 +1,18 @@
 // The main window's Qt-free rules: where a location goes, the stored
-// placement, and the favourites folder.
+// placement, the favourites folder, the keyboard lock panes and the address
+// bar's history.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "frame/addresshistory.h"
 #include "frame/favouritesfolder.h"
+#include "frame/keylocks.h"
 #include "frame/locationsync.h"
 #include "frame/windowplacement.h"
+#include "platform/registrystore.h"
 
 namespace fs = std::filesystem;
 
@@ -104,6 +108,10 @@ protected:
     std::string m_root;
 };
 
+// The same temporary folder serves the other file-based tests.
+using KeyLockLeds = FavouritesFolder;
+using AddressHistory = FavouritesFolder;
+
 TEST_F(FavouritesFolder, SortedTreeWithRunningIndexes) {
     Url("zeta.url", "http://z/");
     Url("Alpha.url", "http://a/");
@@ -144,6 +152,21 @@ TEST_F(FavouritesFolder, AtMostTheHandledIdentifiers) {
     EXPECT_EQ(fav.Addresses().size(), size_t(CFavouritesFolder::kLastId - CFavouritesFolder::kFirstId + 1));
 }
 
+TEST_F(FavouritesFolder, WrittenShortcutIsListedWithItsAddress) {
+    std::string folder = m_root + "/new/Favorites";  // created on the way
+    std::string path = CFavouritesFolder::WriteShortcut(folder, " Chapter 1/2 ", "file:///books/a.htm");
+    EXPECT_EQ(path, folder + "/Chapter 1_2.url");
+    EXPECT_EQ(CFavouritesFolder::WriteShortcut(folder, ".profile", "http://p/"), folder + "/_profile.url");
+    EXPECT_EQ(CFavouritesFolder::WriteShortcut(folder, "   ", "http://x/"), "");
+    EXPECT_EQ(CFavouritesFolder::WriteShortcut(folder, "no address", ""), "");
+    CFavouritesFolder fav;
+    fav.Load(folder);
+    ASSERT_EQ(fav.Root().items.size(), 2u);
+    EXPECT_EQ(fav.Root().items[0].title, "_profile");
+    EXPECT_EQ(fav.Root().items[1].title, "Chapter 1_2");
+    EXPECT_EQ(fav.AddressOf(CFavouritesFolder::kFirstId + fav.Root().items[1].index), "file:///books/a.htm");
+}
+
 TEST(FavouritesFolderPath, ExpandsEnvironment) {
     setenv("PAGORA_FAV_TEST", "/home/reader", 1);
     unsetenv("PAGORA_FAV_UNSET");
@@ -152,4 +175,110 @@ TEST(FavouritesFolderPath, ExpandsEnvironment) {
               "/home/reader/a /home/reader");
     // Unknown names and lone markers stay as written.
     EXPECT_EQ(CFavouritesFolder::ExpandEnvironment("%PAGORA_FAV_UNSET%/100%"), "%PAGORA_FAV_UNSET%/100%");
+}
+
+TEST(KeyLocks, PaneTextsAndXIndicatorBits) {
+    KeyLockTexts texts = KeyLockPaneTexts(KeyLockState{true, false, true});
+    EXPECT_EQ(texts.caps, "CAP");
+    EXPECT_EQ(texts.num, "");
+    EXPECT_EQ(texts.scroll, "SCRL");
+    texts = KeyLockPaneTexts(std::nullopt);
+    EXPECT_EQ(texts.caps + texts.num + texts.scroll, "") << "unreadable locks leave the panes empty";
+
+    // The bits are found by name wherever the keymap puts them.
+    std::vector<std::string> names(32);
+    names[0] = "Caps Lock", names[1] = "Num Lock", names[2] = "Scroll Lock", names[3] = "Compose";
+    EXPECT_EQ(KeyLocksFromIndicators(names, 0b0001), (KeyLockState{true, false, false}));
+    EXPECT_EQ(KeyLocksFromIndicators(names, 0b1110), (KeyLockState{false, true, true}));
+    std::vector<std::string> moved(32);
+    moved[5] = "NUM LOCK", moved[31] = "caps lock";
+    EXPECT_EQ(KeyLocksFromIndicators(moved, 1u << 31), (KeyLockState{true, false, false}));
+    EXPECT_EQ(KeyLocksFromIndicators(moved, 1u << 5), (KeyLockState{false, true, false}));
+    // A keymap naming none of the locks says nothing about them.
+    std::vector<std::string> other(32);
+    other[0] = "Compose", other[1] = "Mail";
+    EXPECT_FALSE(KeyLocksFromIndicators(other, 0xFFFFFFFF));
+    EXPECT_FALSE(KeyLocksFromIndicators({}, 0));
+}
+
+TEST_F(KeyLockLeds, LitLedsOfAnyKeyboard) {
+    auto led = [this](const std::string& name, const std::string& brightness) {
+        fs::create_directories(fs::path(m_root) / name);
+        std::ofstream(fs::path(m_root) / name / "brightness") << brightness << "\n";
+    };
+    led("input3::capslock", "0");
+    led("input3::numlock", "1");
+    led("input3::scrolllock", "0");
+    led("phy0-led", "1");  // not a keyboard lock
+    EXPECT_EQ(KeyLocksFromLeds(m_root), (KeyLockState{false, true, false}));
+    // A second keyboard with Caps Lock lit: the lock is on.
+    led("input9::capslock", "1");
+    EXPECT_EQ(KeyLocksFromLeds(m_root), (KeyLockState{true, true, false}));
+    EXPECT_FALSE(KeyLocksFromLeds(m_root + "/missing"));
+    fs::create_directories(fs::path(m_root) / "empty");
+    EXPECT_FALSE(KeyLocksFromLeds(m_root + "/empty")) << "no lock LED: nothing to show";
+}
+
+TEST_F(AddressHistory, ListsAndTypedAddressesAcrossRuns) {
+    platform::RegistryStore store(m_root + "/registry.ini");
+    CAddressHistory history;
+    history.Load(store);
+    EXPECT_TRUE(history.Typed().empty());
+    history.Entered("http://www.example.org/a", &store);
+    history.Entered("/books/b.txt", &store);
+    history.Entered("http://www.example.org/a", &store);
+    // The drop-down list keeps every entry in order, repeats included.
+    EXPECT_EQ(history.DropDown(),
+              (std::vector<std::string>{"http://www.example.org/a", "/books/b.txt", "http://www.example.org/a"}));
+    // The typed list has each address once, the newest first.
+    EXPECT_EQ(history.Typed(), (std::vector<std::string>{"http://www.example.org/a", "/books/b.txt"}));
+    EXPECT_EQ(store.GetString(CAddressHistory::TypedKey(), "url1").value_or(""), "http://www.example.org/a");
+
+    // The next run completes from what was typed before, not from the drop-down list.
+    CAddressHistory next;
+    next.Load(store);
+    EXPECT_TRUE(next.DropDown().empty());
+    next.Reached("ch2.htm");
+    next.Reached("http://example.org/about");
+    next.Reached("ch2.htm");
+    next.Reached("file:///books/b.txt");
+    EXPECT_EQ(next.Visited().size(), 3u);
+    next.Reached("ch2.htm");
+    EXPECT_EQ(next.Visited()[0], "ch2.htm");
+    next = CAddressHistory();
+    next.Load(store);
+    next.Reached("http://example.org/about");
+    next.Reached("file:///books/b.txt");
+    next.Reached("ch2.htm");
+    EXPECT_EQ(next.Visited(),
+              (std::vector<std::string>{"ch2.htm", "file:///books/b.txt", "http://example.org/about"}));
+    // Typed addresses first, then reached ones, each once; the scheme and
+    // "www." may be left out; case is ignored.
+    EXPECT_EQ(next.Completions("EXAMPLE"),
+              (std::vector<std::string>{"http://www.example.org/a", "http://example.org/about"}));
+    EXPECT_EQ(next.Completions("http://www.example.org/a"), (std::vector<std::string>{"http://www.example.org/a"}));
+    // The typed path and the file address reached for it are one document.
+    EXPECT_EQ(next.Completions("/books"), (std::vector<std::string>{"/books/b.txt"}));
+    EXPECT_EQ(next.Completions("ch"), (std::vector<std::string>{"ch2.htm"}));
+    EXPECT_TRUE(next.Completions("org").empty()) << "only beginnings match";
+    EXPECT_TRUE(next.Completions("").empty());
+}
+
+TEST_F(AddressHistory, TypedAddressesKeepTheNewestWithinTheLimit) {
+    platform::RegistryStore store(m_root + "/registry.ini");
+    CAddressHistory history;
+    const size_t n = CAddressHistory::kTypedLimit + 5;
+    for (size_t i = 0; i < n; ++i) history.Entered("a" + std::to_string(i), &store);
+    ASSERT_EQ(history.Typed().size(), CAddressHistory::kTypedLimit);
+    EXPECT_EQ(history.Typed().front(), "a" + std::to_string(n - 1));
+    EXPECT_EQ(history.Typed().back(), "a5");
+    EXPECT_EQ(history.DropDown().size(), n);
+    CAddressHistory next;
+    next.Load(store);
+    EXPECT_EQ(next.Typed(), history.Typed());
+    EXPECT_FALSE(store.GetString(CAddressHistory::TypedKey(), "url26"));
+    // A damaged store with a repeated entry loads it once.
+    store.SetString(CAddressHistory::TypedKey(), "url2", "a" + std::to_string(n - 1));
+    next.Load(store);
+    EXPECT_EQ(next.Typed().size(), CAddressHistory::kTypedLimit - 1);
 }
