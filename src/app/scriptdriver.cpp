@@ -74,6 +74,15 @@ void CScriptDriver::RunNext() {
         QString rest = line.section(' ', 1);
         if (verb == "wait") {
             browser->WaitComplete(60000);
+        } else if (verb == "restored") {
+            // Waits until a saved reading position has been applied (or given up).
+            QElapsedTimer timer;
+            timer.start();
+            while (view->RestorePending() && timer.elapsed() < 60000) {
+                QEventLoop loop;
+                QTimer::singleShot(20, &loop, &QEventLoop::quit);
+                loop.exec();
+            }
         } else if (verb == "eval") {
             // One line per answer: line breaks are shown as "\n".
             std::string value = browser->EvaluateText(rest.toStdString(), kAnswerMs).value_or("<no answer>");

@@ -20,11 +20,15 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineView>
 
+#include <cstdlib>
+
+#include "app/localpath.h"
 #include "platform/registrystore.h"
 #include "view/browserpage.h"
 #include "view/downloadflags.h"
 #include "view/downloadinterceptor.h"
 #include "view/resschemehandler.h"
+#include "view/textlayoutstore.h"
 #include "view/textroute.h"
 #include "view/textschemehandler.h"
 
@@ -331,30 +335,90 @@ void CBrowserControl::ScrollTo(int x, int y) {
     m_page->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(x).arg(y));
 }
 
-void CBrowserControl::ScrollToWhenTallEnough(int x, int y, std::function<void(bool)> done) {
+void CBrowserControl::ScrollToWhenTallEnough(int x, int y, bool loaded, std::function<void(bool)> done) {
     // The document grows while a long text streams in: scroll only once the
     // offsets fit, so the engine does not clamp them to a shorter page.
-    const QString script = QStringLiteral(
-                               "(function(x,y){var e=document.scrollingElement||document.documentElement;"
-                               "if(!e||!document.body)return false;"
-                               "if(e.scrollHeight-e.clientHeight<y||(x>0&&e.scrollWidth-e.clientWidth<x))return false;"
-                               "window.scrollTo(x,y);"
-                               "return Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y;})(%1,%2)")
-                               .arg(x)
-                               .arg(y);
-    // Asking the page forces a layout of everything parsed so far, which on a
-    // long text costs about a second: ask only once the engine's own
-    // contents size says the offsets may fit.
+    // A converted text skips the layout of tables off screen; an offset is
+    // only meaningful once every table above it has the height it had when
+    // the offset was saved. Heights carried over from that reading count
+    // when the first table still comes out as high as it was then; any other
+    // table above the offset is laid out for real (a batch at a time, so the
+    // page stays responsive), and keeps that height as its placeholder.
+    // The last table of a page still loading may still grow: it waits.
+    static const char* kScript = R"JS(
+(function(x,y,loaded){
+var e=document.scrollingElement||document.documentElement,b=document.body;
+if(!e||!b)return false;
+var ts=b.getElementsByTagName('table');
+if(ts.length&&getComputedStyle(ts[0]).contentVisibility=='auto'){
+ if(window.__pagoraTrust===undefined){
+  var t0=ts[0],hint=t0.style.containIntrinsicSize;window.__pagoraTrust=false;
+  if(hint){t0.style.contentVisibility='visible';var real=t0.getBoundingClientRect().height;
+   t0.style.contentVisibility='';window.__pagoraTrust=Math.abs(real-parseFloat(hint.split(' ').pop()))<0.5;}
+  window.__pagoraNext=0;
+ }
+ var trust=window.__pagoraTrust,start=performance.now();
+ for(;;){
+  var batch=[],i=window.__pagoraNext,end=ts.length-(document.readyState=='loading'?1:0);
+  for(;i<end&&batch.length<25;i++){
+   var t=ts[i];
+   if(t.offsetTop>y)break;
+   if(!t.__pagoraKnown&&!(trust&&t.style.containIntrinsicSize))batch.push(t);
+   else if(!batch.length)window.__pagoraNext=i+1;
+  }
+  if(!batch.length)break;
+  batch.forEach(function(t){t.style.contentVisibility='visible';});
+  var hs=batch.map(function(t){return t.getBoundingClientRect().height;});
+  batch.forEach(function(t,k){t.style.containIntrinsicSize='auto '+hs[k]+'px';t.style.contentVisibility='';t.__pagoraKnown=1;});
+  if(performance.now()-start>120)return false;
+ }
+}
+if(!loaded&&(e.scrollHeight-e.clientHeight<y||(x>0&&e.scrollWidth-e.clientWidth<x)))return false;
+window.scrollTo(x,y);
+return loaded||(Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y);
+})(%1,%2,%3))JS";
+    // Asking the page forces a layout, which on a long text without the
+    // hints costs about a second: while the page loads, ask only once the
+    // engine's own contents size says the offsets may fit.
     const QSizeF size = m_page->contentsSize();
     const double zoom = m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
-    if (size.height() / zoom < y || (x > 0 && size.width() / zoom < x)) {
+    if (!loaded && (size.height() / zoom < y || (x > 0 && size.width() / zoom < x))) {
         if (done) done(false);
         return;
     }
+    const QString script =
+        QString::fromLatin1(kScript).arg(x).arg(y).arg(loaded ? QStringLiteral("true") : QStringLiteral("false"));
     QPointer<CBrowserControl> guard(this);
     m_page->runJavaScript(script, [guard, done = std::move(done)](const QVariant& fitted) {
         if (guard && done) done(fitted.toBool());
     });
+}
+
+void CBrowserControl::SaveTextLayout(int timeoutMs) {
+    const std::string encoded = m_page->url().toString(QUrl::FullyEncoded).toStdString();
+    if (!textroute::IsPrivate(encoded)) return;
+    const std::string original = textroute::ToOriginal(encoded);
+    if (AddressToLocalPath(original).empty()) return;
+    // Heights in 64ths of a pixel; the last table of a page still loading
+    // may still grow and is left out.
+    auto text = EvaluateText(
+        "(function(){var b=document.body;if(!b)return '';var ts=b.getElementsByTagName('table');"
+        "if(!ts.length||getComputedStyle(ts[0]).contentVisibility!='auto')return '';"
+        "var n=ts.length-(document.readyState=='loading'?1:0),r=[];"
+        "for(var i=0;i<n;i++)r.push(Math.round(ts[i].getBoundingClientRect().height*64));return r.join(' ');})()",
+        timeoutMs);
+    if (!text || text->empty()) return;
+    std::vector<uint32_t> heights;
+    const char* p = text->c_str();
+    while (*p) {
+        char* end = nullptr;
+        unsigned long value = std::strtoul(p, &end, 10);
+        if (end == p) break;
+        heights.push_back(static_cast<uint32_t>(value));
+        p = end;
+        while (*p == ' ') ++p;
+    }
+    CTextLayoutStore::Program().Save(original, heights);
 }
 
 void CBrowserControl::ScrollBy(int dx, int dy) {

@@ -69,8 +69,17 @@ public:
     void ScrollBy(int dx, int dy);
     // Scrolls to the offsets only when the document is already tall and wide
     // enough to hold them; `done` gets true once the page reads back exactly
-    // those offsets (false: not yet, try again later).
-    void ScrollToWhenTallEnough(int x, int y, std::function<void(bool)> done);
+    // those offsets (false: not yet, try again later). On a converted text
+    // page every table above the offsets must first have its real height, or
+    // the one it had when they were saved; the missing ones are laid out a
+    // few at a time. `loaded`: the page has finished loading, so the offsets
+    // are applied (clamped to the page) once those heights are known.
+    void ScrollToWhenTallEnough(int x, int y, bool loaded, std::function<void(bool)> done);
+    // Whether the last load has finished (not only shown its first screen).
+    bool LoadFinished() const { return m_complete; }
+    // Keeps the table heights of a converted local text for the next time it
+    // is opened (see CTextLayoutStore); nothing for other pages.
+    void SaveTextLayout(int timeoutMs = 2000);
     std::string UserAgent() const;
     // Replaces the document by the given HTML (small documents only).
     void WriteDocument(const std::string& html, const std::string& baseAddress);

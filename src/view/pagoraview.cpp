@@ -158,7 +158,7 @@ void CPagoraView::OnRestoreTick() {
     m_restoreProbe = true;
     const int x = m_restoreX, y = m_restoreY;
     const std::string target = m_restoreTarget;
-    m_browser->ScrollToWhenTallEnough(x, y, [this, x, y, target](bool placed) {
+    m_browser->ScrollToWhenTallEnough(x, y, m_browser->LoadFinished(), [this, x, y, target](bool placed) {
         m_restoreProbe = false;
         // Only the restore that asked counts; a newer one may have replaced it.
         if (placed && x == m_restoreX && y == m_restoreY && target == m_restoreTarget) FinishRestore();
@@ -298,9 +298,12 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
         Q_EMIT SyncLocation(qaddress, 1);
         // A refused navigation (plain text taken over by the private scheme)
         // ends with a failure under the same address: the restore waits for the real load.
+        // On a finished page the offsets are applied even when the page has
+        // become shorter; a converted text may first need the heights of the
+        // tables above them, which the restore ticks lay out.
         if (ok && (m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(location, m_restoreTarget)) {
-            m_browser->ScrollTo(m_restoreX, m_restoreY);
-            FinishRestore();
+            StartRestorePolling();
+            OnRestoreTick();
         }
         if (ok) m_rendererDeaths = 0;
         Q_EMIT AddressText(QString::fromStdString(navrules::AddressBarText(location, LoopbackBase())));
@@ -315,7 +318,12 @@ std::pair<int, int> CPagoraView::GetScrollOffsets() {
     if ((m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(m_browser->LocationURL(), m_restoreTarget))
         return {m_restoreX, m_restoreY};
     if (!m_browser->IsComplete()) return {0, 0};
-    if (auto exact = m_browser->ReadScrollOffsets(1000)) return *exact;
+    if (auto exact = m_browser->ReadScrollOffsets(1000)) {
+        // The offsets hold for the table heights of this reading: keep them
+        // with the text, so that the next opening shows the same lines.
+        m_browser->SaveTextLayout(2000);
+        return *exact;
+    }
     return m_browser->ScrollOffsets();
 }
 

@@ -34,6 +34,8 @@ public:
 
     CBrowserControl* Browser() const { return m_browser; }
     bool IsComplete() const;
+    // Whether saved offsets still wait to be applied to the page.
+    bool RestorePending() const { return m_restoreX != 0 || m_restoreY != 0; }
     std::string Location() const;
 
     // The program whose window shows text files (the desktop's default when empty).

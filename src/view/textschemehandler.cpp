@@ -16,6 +16,8 @@
 #include "platform/urlmonsession.h"
 #include "platform/urlmonstreamsource.h"
 #include "view/httpfetch.h"
+#include "view/tablehints.h"
+#include "view/textlayoutstore.h"
 #include "view/textreplydevice.h"
 #include "view/textroute.h"
 
@@ -35,24 +37,38 @@ void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, c
         doc.Pump([&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
         return;
     }
-    std::string base = CTextSchemeHandler::BaseTag(original);
-    if (!stream->Write(base.data(), base.size())) return;
+    // Ahead of the converted page: its address as the base for relative
+    // links, and the layout hints that spare the engine from laying out the
+    // tables of a long text that are off screen.
+    std::string head = CTextSchemeHandler::BaseTag(original) + tablehints::HintStyle();
+    if (!stream->Write(head.data(), head.size())) return;
+    tablehints::CTableHintWriter hints(CTextLayoutStore::Program().Load(original));
+    std::string rewritten;
+    auto put = [&](const char* p, size_t n, bool last) {
+        rewritten.clear();
+        hints.Feed(p, n, rewritten);
+        if (last) hints.Finish(rewritten);
+        return rewritten.empty() || stream->Write(rewritten.data(), rewritten.size());
+    };
     size_t written = 0;
+    bool cut = false;
     doc.Pump(
         [&](const char* p, size_t n) {
-            size_t cut = textroute::CutForLimit(p, n, written, textroute::kMaxConvertedBytes);
-            if (cut == n) {
+            size_t fits = textroute::CutForLimit(p, n, written, textroute::kMaxConvertedBytes);
+            if (fits == n) {
                 written += n;
-                return stream->Write(p, n);
+                return put(p, n, false);
             }
             // The renderer dies on a converted page much beyond this size:
             // the page ends at a line boundary with a notice instead.
-            if (cut > 0 && !stream->Write(p, cut)) return false;
-            std::string notice = textroute::LimitNotice(written + cut);
+            cut = true;
+            if (!put(p, fits, true)) return false;
+            std::string notice = textroute::LimitNotice(written + fits);
             stream->Write(notice.data(), notice.size());
             return false;
         },
         wait);
+    if (!cut) put(nullptr, 0, true);
 }
 
 void ServeFile(const std::string& original, const std::shared_ptr<Stream>& stream, const Replier& reply) {

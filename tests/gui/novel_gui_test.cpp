@@ -108,7 +108,7 @@ TEST(NovelGui, LongTextReopensAtTheExactSavedOffset) {
 
 TEST(NovelGui, SavedOffsetIsAppliedWhileTheTextIsStillLoading) {
     CReaderRun run;
-    std::string book = run.WriteFile("novel.txt", Novel(10));
+    std::string book = run.WriteFile("novel.txt", Novel(30));
     // A third into the book: the page is tall enough for it long before it is complete.
     auto first = run.Run({"eval String(Math.round((document.scrollingElement.scrollHeight - innerHeight) * 0.3))",
                           "close"},
@@ -123,6 +123,76 @@ TEST(NovelGui, SavedOffsetIsAppliedWhileTheTextIsStillLoading) {
     ASSERT_GT(complete, 0);
     EXPECT_LT(restored + 300, complete) << "the offset waited for the complete page";
     EXPECT_EQ(CReaderRun::Value(again, "SCROLL"), "0," + std::to_string(y));
+}
+
+// The numbered line at the top of the window, e.g. "第51234行".
+const char kLineAtTop[] =
+    "eval (function(){var r=document.caretRangeFromPoint(innerWidth/2,12);if(!r)return '';"
+    "var m=(r.startContainer.textContent||'').match(/第[0-9]+行/);return m?m[0]:'';})()";
+
+TEST(NovelGui, ReopenedTextShowsTheSameLinesAtTheSavedOffset) {
+    CReaderRun run;
+    std::string book = run.WriteFile("novel.txt", Novel(10));
+    const std::string y = "2000000";
+    // A jump far into the text: the tables passed over were never laid out.
+    auto first = run.Run({"sleep 6000", "eval document.readyState", "scrollto 0 " + y, "scroll", kLineAtTop, "close"},
+                         {book}, nullptr, 180);
+    ASSERT_EQ(CReaderRun::Value(first, "EVAL", 0), "complete") << "the text did not finish loading in time";
+    ASSERT_EQ(CReaderRun::Value(first, "SCROLL"), "0," + y);
+    const std::string line = CReaderRun::Value(first, "EVAL", 1);
+    ASSERT_FALSE(line.empty());
+    EXPECT_TRUE(fs::exists(run.Folder() + "/TextLayout")) << "the table heights were not kept";
+
+    auto again = run.Run({"restored", "scroll", kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
+    EXPECT_FALSE(CReaderRun::Value(again, "RESTORED").empty());
+    EXPECT_EQ(CReaderRun::Value(again, "SCROLL"), "0," + y);
+    EXPECT_EQ(CReaderRun::Value(again, "EVAL"), line);
+
+    // The file changed since: its kept heights no longer count, the offset
+    // still comes back exactly.
+    { std::ofstream(book, std::ios::app) << "尾声\n"; }
+    auto changed = run.Run({"restored", "scroll", "close"}, {"--report-first-load"}, nullptr, 180);
+    EXPECT_EQ(CReaderRun::Value(changed, "SCROLL"), "0," + y);
+}
+
+TEST(NovelGui, WithoutKeptHeightsTheOffsetCountsOnRealLayout) {
+    CReaderRun run;
+    std::string book = run.WriteFile("novel.txt", Novel(10));
+    const std::string y = "1500000";
+    // The whole text laid out for real: the line at the offset there is the reference.
+    auto reference = run.Run({"sleep 6000", "eval document.readyState",
+                              "eval (function(){var t=document.getElementsByTagName('table');"
+                              "for(var i=0;i<t.length;i++)t[i].style.contentVisibility='visible';"
+                              "return String(t.length);})()",
+                              "scrollto 0 " + y, "scroll", kLineAtTop, "close"},
+                             {book}, nullptr, 180);
+    ASSERT_EQ(CReaderRun::Value(reference, "EVAL", 0), "complete") << "the text did not finish loading in time";
+    ASSERT_EQ(CReaderRun::Value(reference, "SCROLL"), "0," + y);
+    const std::string line = CReaderRun::Value(reference, "EVAL", 2);
+    ASSERT_FALSE(line.empty());
+
+    // Kept heights lost (or never written): the tables above the offset are laid out first.
+    fs::remove_all(run.Folder() + "/TextLayout");
+    auto restored = run.Run({"restored", "scroll", kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
+    EXPECT_FALSE(CReaderRun::Value(restored, "RESTORED").empty());
+    EXPECT_EQ(CReaderRun::Value(restored, "SCROLL"), "0," + y);
+    EXPECT_EQ(CReaderRun::Value(restored, "EVAL"), line);
+
+    // A kept record that no longer fits the page (here: every height off by
+    // 100 px) is recognised by the first table and not used.
+    for (const auto& entry : fs::directory_iterator(run.Folder() + "/TextLayout")) {
+        std::string text = ReadAll(entry.path());
+        std::istringstream in(text);
+        std::string magic, address, identity, count, out;
+        std::getline(in, magic), std::getline(in, address), std::getline(in, identity), std::getline(in, count);
+        out = magic + "\n" + address + "\n" + identity + "\n" + count + "\n";
+        long long h;
+        while (in >> h) out += std::to_string(h + 6400) + " ";
+        std::ofstream(entry.path(), std::ios::trunc) << out << "\n";
+    }
+    auto stale = run.Run({"restored", "scroll", kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
+    EXPECT_EQ(CReaderRun::Value(stale, "SCROLL"), "0," + y);
+    EXPECT_EQ(CReaderRun::Value(stale, "EVAL"), line);
 }
 
 TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
