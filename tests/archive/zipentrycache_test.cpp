@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "archive/archiveholder.h"
 #include "archive/zipentrycache.h"
 #include "archive/zipmanager.h"
 #include "ziptestutil.h"
@@ -165,4 +167,62 @@ TEST_F(ZipManagerCacheTest, DamagedEntriesAreNeitherServedNorKept)
     EXPECT_EQ(Extract(m, "bad.htm"), "<none>");
     EXPECT_EQ(Extract(m, "good.htm"), "fine");
     EXPECT_EQ(m.EntryCache().Count(), 1u);
+}
+
+TEST_F(ZipManagerCacheTest, ReadersThroughTheHolderWhileTheFileIsReplaced)
+{
+    // Two versions of one book; every entry differs between them.
+    const std::string path = m_dir.File("book.zip");
+    auto version = [](char v) {
+        std::vector<Entry> entries;
+        for (int i = 0; i < 8; ++i)
+            entries.push_back({"p" + std::to_string(i) + ".htm", std::string(1000 + i, v)});
+        return entries;
+    };
+    const std::string oldFile = m_dir.File("old.zip"), newFile = m_dir.File("new.zip");
+    ASSERT_TRUE(WriteZip(oldFile, version('o')));
+    ASSERT_TRUE(WriteZip(newFile, version('n')));
+    ASSERT_TRUE(WriteZip(path, version('o')));
+    CArchiveHolder holder;
+    ASSERT_TRUE(holder.OpenArchive(path));
+
+    std::atomic<bool> replaced{false};
+    std::atomic<int> torn{0}, staleAfterReplace{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.emplace_back([&, t] {
+            // Reads go on while the file changes and for a while after the last change.
+            int readsAfter = 0;
+            for (int i = 0; readsAfter < 50; ++i) {
+                const bool after = replaced.load();
+                readsAfter += after ? 1 : 0;
+                const int n = (i + t) % 8;
+                size_t size = 0;
+                char* buffer = holder.ExtractEntry("p" + std::to_string(n) + ".htm", &size);
+                const std::string got = Take(buffer, size);
+                const bool isOld = got == std::string(1000 + n, 'o');
+                const bool isNew = got == std::string(1000 + n, 'n');
+                if (!isOld && !isNew && torn++ == 0)
+                    ADD_FAILURE() << "p" << n << ".htm: " << got.substr(0, 40);
+                if (after && !isNew)
+                    ++staleAfterReplace;
+            }
+        });
+    }
+    // Swap the file under the readers a few times, ending with the new one.
+    for (int round = 0; round < 6; ++round) {
+        const std::string& from = round % 2 == 0 ? newFile : oldFile;
+        const std::string copy = path + ".tmp";
+        WriteFile(copy, ReadFile(from));
+        ASSERT_EQ(std::rename(copy.c_str(), path.c_str()), 0);
+        // File times move in steps of a few milliseconds; let each copy have its own.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    WriteFile(path + ".tmp", ReadFile(newFile));
+    ASSERT_EQ(std::rename((path + ".tmp").c_str(), path.c_str()), 0);
+    replaced = true;
+    for (std::thread& t : readers)
+        t.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(staleAfterReplace.load(), 0);
 }
