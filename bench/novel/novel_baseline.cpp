@@ -1,6 +1,8 @@
 // A bare Qt WebEngine window that loads one page from disk and reports, in
 // milliseconds since it started loading, when the first table cell shows text
-// ("FIRSTSCREEN: ms") and when the load finished ("COMPLETE: ms"); then quits.
+// ("FIRSTSCREEN: ms") and when the load finished ("COMPLETE: ms"), and the
+// moment of the latter as milliseconds since the epoch ("COMPLETE_AT: ms"),
+// so that it can be set against the start of the process; then quits.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -8,6 +10,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <chrono>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -35,6 +38,9 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&view, &QWebEngineView::loadFinished, [&](bool ok) {
         std::printf("COMPLETE: %lld%s\n", static_cast<long long>(clock.elapsed()), ok ? "" : " (failed)");
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        std::printf("COMPLETE_AT: %lld\n",
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
         std::fflush(stdout);
         app.quit();
     });

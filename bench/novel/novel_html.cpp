@@ -1,7 +1,8 @@
 // Converts a text file to the page the reader shows for it (the base tag the
 // reader puts in front, then the text filter's HTML), so that the same page
-// can be loaded from file:// in a bare WebEngine window.
-//   novel_html TEXT HTML
+// can be loaded from file:// in a bare WebEngine window. With --hints the page
+// also gets the layout hints the reader puts in front of a converted text.
+//   novel_html [--hints] TEXT HTML
 #include <clocale>
 #include <cstdio>
 #include <fstream>
@@ -10,13 +11,19 @@
 #include "platform/urlmon.h"
 #include "txtfilter/filterclassfactory.h"
 #include "txtfilter/filterids.h"
+#include "view/tablehints.h"
 
 using namespace platform;
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    const bool hints = argc > 1 && std::string(argv[1]) == "--hints";
+    if (hints) {
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: novel_html TEXT HTML\n");
+        std::fprintf(stderr, "usage: novel_html [--hints] TEXT HTML\n");
         return 2;
     }
     CInternetSession session;
@@ -25,6 +32,7 @@ int main(int argc, char** argv) {
     std::ofstream out(argv[2], std::ios::binary);
     const std::string address = std::string("file://") + argv[1];
     out << "<base href=\"" << address << "\">\r\n";
+    if (hints) out << tablehints::HintStyle();
     bool ok = false;
     {
         auto source = CFileSourceProtocol::Create();

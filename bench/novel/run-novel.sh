@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Long novels in the reader beside the same converted page loaded from file://
-# in a bare Qt WebEngine window. For 10, 50 and 200 MB, UTF-8 and GBK:
+# in a bare Qt WebEngine window (plain, and with the reader's layout hints).
+# For 10, 50 and 200 MB, UTF-8 and GBK:
 #   first screen   open -> first table cell with text on screen
-#   restore 80 %   start-up with a saved position 80 % into the book -> offset applied
+#   restore 80 %   start-up with a position saved 80 % into the book in the run before -> offset applied
+#   cold 80 %      the same after the kept table heights were removed (a position from elsewhere)
 #   complete       start-up with the text on the command line -> load finished
+#                  (the bare window's figures count from its process start too)
 #   peak memory    largest resident size of the program and its engine processes together
 # Usage: bench/novel/run-novel.sh [BUILD_DIR] [SIZES...]   (default sizes: 10 50 200)
 set -uo pipefail
@@ -15,6 +18,11 @@ for b in Pagora Pagora_txt.so novel_baseline novel_html; do
   [ -e "$BIN/$b" ] || { echo "build $b first"; exit 1; }
 done
 export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=offscreen
+# The GBK runs need a GBK locale; without it they would silently run in C.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$'; then
+  if [ "$(id -u)" = 0 ]; then localedef -i zh_CN -f GBK zh_CN.GBK 2>/dev/null || true; fi
+  locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$' || echo "note: no zh_CN.GBK locale (localedef -i zh_CN -f GBK zh_CN.GBK); GBK runs use C"
+fi
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cp "$BIN/Pagora" "$BIN/Pagora_txt.so" "$WORK/"
@@ -63,8 +71,8 @@ with open(path, "wb") as f:
 PY
 }
 
-printf '%-10s %10s %10s %10s %10s | %10s %10s %10s\n' case first restore80 complete peakMiB \
-  base-first base-compl base-MiB
+printf '%-10s %8s %9s %8s %9s %8s | %8s %9s %8s %9s %8s\n' case first restore80 cold80 complete peakMiB \
+  b-first b-compl b-MiB bh-compl bh-MiB
 for mb in $SIZES; do
   for enc in utf-8 gbk; do
     txt="$WORK/novel-$mb-$enc.txt"; html="$WORK/novel-$mb-$enc.html"
@@ -72,6 +80,7 @@ for mb in $SIZES; do
     LANGSET=()
     [ "$enc" = gbk ] && LANGSET=(env LC_ALL=zh_CN.GBK LANG=zh_CN.GBK)
     "${LANGSET[@]}" "$BIN/novel_html" "$txt" "$html" || true
+    "${LANGSET[@]}" "$BIN/novel_html" --hints "$txt" "${html%.html}-hints.html" || true
 
     # First screen.
     fresh_ini 0
@@ -89,17 +98,26 @@ for mb in $SIZES; do
     # Save a position 80 % into the book, then start again without arguments.
     printf 'eval window.scrollTo(0, Math.round((document.scrollingElement.scrollHeight - innerHeight) * 0.8)); "ok"\nsleep 300\nscroll\nclose\n' > "$WORK/s3"
     run_measured "$WORK/o3" "${LANGSET[@]}" "$WORK/Pagora" --no-message-boxes --script "$WORK/s3" "$txt" >/dev/null
-    echo close > "$WORK/s4"
+    printf 'restored\nclose\n' > "$WORK/s4"
     read -r start _ < <(run_measured "$WORK/o4" "${LANGSET[@]}" "$WORK/Pagora" --no-message-boxes --script "$WORK/s4")
     at=$(value RESTORED "$WORK/o4"); restore=${at:+$((at - start))}
+    # The same position without the table heights kept by the run before.
+    rm -rf "$WORK/TextLayout"
+    read -r start _ < <(run_measured "$WORK/o4c" "${LANGSET[@]}" "$WORK/Pagora" --no-message-boxes --script "$WORK/s4")
+    at=$(value RESTORED "$WORK/o4c"); cold=${at:+$((at - start))}
 
     # The same page from file:// in a bare window.
-    read -r _ bpeak < <(run_measured "$WORK/o5" "${LANGSET[@]}" "$BIN/novel_baseline" "$html")
-    bfirst=$(value FIRSTSCREEN "$WORK/o5"); bcomplete=$(value COMPLETE "$WORK/o5")
+    read -r start bpeak < <(run_measured "$WORK/o5" "${LANGSET[@]}" "$BIN/novel_baseline" "$html")
+    bfirst=$(value FIRSTSCREEN "$WORK/o5"); at=$(value COMPLETE_AT "$WORK/o5"); bcomplete=${at:+$((at - start))}
     grep -q '^CRASHED' "$WORK/o5" && bcomplete="crashed"
 
-    printf '%-10s %10s %10s %10s %10s | %10s %10s %10s\n' "$mb-$enc" "${first:-none}" "${restore:-none}" \
-      "${complete:-none}" "$peak" "${bfirst:-none}" "${bcomplete:-none}" "$bpeak"
-    rm -f "$txt" "$html"
+    read -r start hpeak < <(run_measured "$WORK/o6" "${LANGSET[@]}" "$BIN/novel_baseline" "${html%.html}-hints.html")
+    at=$(value COMPLETE_AT "$WORK/o6"); hcomplete=${at:+$((at - start))}
+    grep -q '^CRASHED' "$WORK/o6" && hcomplete="crashed"
+
+    printf '%-10s %8s %9s %8s %9s %8s | %8s %9s %8s %9s %8s\n' "$mb-$enc" "${first:-none}" "${restore:-none}" \
+      "${cold:-none}" "${complete:-none}" "$peak" "${bfirst:-none}" "${bcomplete:-none}" "$bpeak" \
+      "${hcomplete:-none}" "$hpeak"
+    rm -f "$txt" "$html" "${html%.html}-hints.html"
   done
 done
