@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -67,6 +68,37 @@ void AnswerInParts(benchmark::State& state, const char* path)
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 
+// First reads of the archive's small chapters, as when a book is read for the
+// first time: each entry is asked for once, so none comes from memory; after
+// the last one the archive is opened again (not timed) to forget them all.
+void BM_ChapterFirstReads(benchmark::State& state)
+{
+    server::CPageServer& server = Server();
+    constexpr int kChapters = 10000 - 3;
+    int next = 0;
+    size_t bytes = 0;
+    char path[64];
+    for (auto _ : state) {
+        if (next == kChapters) {
+            state.PauseTiming();
+            const char* archive = std::getenv("BENCH_ARCHIVE");
+            TheArchiveHolder().OpenArchive(archive ? archive : "/tmp/pagora-bench/book.zip");
+            next = 0;
+            state.ResumeTiming();
+        }
+        std::snprintf(path, sizeof path, "GET /chapters/part%02d/ch%05d.htm HTTP/1.1\r\n\r\n", next / 500, next);
+        ++next;
+        std::string head;
+        server::CPageServer::BodyBuffer body;
+        size_t bodySize = 0;
+        bool keepAlive = false;
+        server.BuildResponse(path, head, body, bodySize, keepAlive);
+        bytes += head.size() + bodySize;
+        benchmark::DoNotOptimize(body.get());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+
 void BM_SmallPage(benchmark::State& state) { Answer(state, "bench/page.htm"); }
 void BM_SmallPageInParts(benchmark::State& state) { AnswerInParts(state, "bench/page.htm"); }
 void BM_LargePictureInParts(benchmark::State& state) { AnswerInParts(state, "bench/pic.jpg"); }
@@ -80,4 +112,5 @@ BENCHMARK(BM_LargePicture);
 BENCHMARK(BM_MissingEntry);
 BENCHMARK(BM_SmallPageInParts);
 BENCHMARK(BM_LargePictureInParts);
+BENCHMARK(BM_ChapterFirstReads);
 BENCHMARK_MAIN();
