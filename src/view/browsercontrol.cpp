@@ -159,7 +159,11 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
                 m_complete = true;
                 m_textShown = false;
                 auto [x, y] = ScrollOffsets();
-                Q_EMIT RendererDied(QString::fromStdString(LocationURL()), x, y);
+                // The part of a very long text comes back, not its first one.
+                const std::string encoded = m_page->url().toString(QUrl::FullyEncoded).toStdString();
+                std::string address = LocationURL();
+                if (textroute::IsPrivate(encoded)) address = textroute::WithPart(address, textroute::PartOf(encoded));
+                Q_EMIT RendererDied(QString::fromStdString(address), x, y);
             });
     m_firstScreenPoll = new QTimer(this);
     m_firstScreenPoll->setInterval(100);
@@ -418,7 +422,10 @@ void CBrowserControl::SaveTextLayout(int timeoutMs) {
         p = end;
         while (*p == ' ') ++p;
     }
-    CTextLayoutStore::Program().Save(original, heights);
+    // A very long text keeps the heights of each part, and which part was read.
+    const int part = textroute::PartOf(encoded);
+    CTextLayoutStore::Program().Save(textroute::WithPart(original, part), heights);
+    CTextLayoutStore::Program().SavePart(original, part);
 }
 
 void CBrowserControl::ScrollBy(int dx, int dy) {

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -28,6 +29,8 @@
 #include "view/indexnavigator.h"
 #include "view/messagebox.h"
 #include "view/navigationrules.h"
+#include "view/textlayoutstore.h"
+#include "view/textroute.h"
 
 namespace {
 
@@ -187,12 +190,18 @@ void CPagoraView::OnRendererDied(const QString& address, int x, int y) {
     const bool reload = m_rendererDeaths <= 2 && !location.empty() && location != "about:blank";
     if (reload) {
         // A restore still waiting keeps its offsets; otherwise the last known ones.
-        if (!(m_restoreX != 0 || m_restoreY != 0) || !navrules::SameDocument(location, m_restoreTarget)) {
-            m_restoreTarget = location;
+        // The view knows a text by its plain address; the page's address may
+        // name one of the parts of a very long text, which is loaded again.
+        const std::string plain = textroute::WithoutPart(location);
+        if (!(m_restoreX != 0 || m_restoreY != 0) || !navrules::SameDocument(plain, m_restoreTarget)) {
+            m_restoreTarget = plain;
             m_restoreX = x;
             m_restoreY = y;
         }
-        QTimer::singleShot(0, this, [this, location] { NavigateTo(location); });
+        QTimer::singleShot(0, this, [this, location, plain] {
+            if (location != plain) m_browser->Navigate(location);
+            else NavigateTo(location);
+        });
     }
     const std::string text = reload ? "页面的显示进程意外退出，已在原来的位置重新打开此页。"
                                     : "页面的显示进程一再意外退出，无法显示此页。";
@@ -260,6 +269,17 @@ void CPagoraView::OpenPosition(CParaBlock& block) {
     m_restoreX = block.GetValue(PARA_STARTPOINT_X);
     m_restoreY = block.GetValue(PARA_STARTPOINT_Y);
     if (navrules::IsBuiltInHome(target)) target.clear();
+    // A very long text reopens at the part that was being read.
+    if (!target.empty()) {
+        const std::string address = IsLocalPath(target)
+                                        ? QUrl::fromLocalFile(QString::fromStdString(target)).toString(QUrl::FullyEncoded).toStdString()
+                                        : target;
+        const int part = textroute::IsCandidate(address) ? CTextLayoutStore::Program().LoadPart(address) : 1;
+        if (part > 1) {
+            m_browser->Navigate(textroute::WithPart(address, part));
+            return;
+        }
+    }
     if (!target.empty()) {
         NavigateTo(target);
     } else {

@@ -13,11 +13,19 @@
 #include "app/localpath.h"
 #include "platform/atomicfile.h"
 #include "platform/modulepath.h"
+#include "view/textroute.h"
 
 namespace {
 
 constexpr char kMagic[] = "Pagora text layout 1";
 constexpr char kExtension[] = ".layout";
+constexpr char kPartMagic[] = "Pagora text part 1";
+constexpr char kPartExtension[] = ".part";
+
+// Identity of the file behind an address (of any of its parts).
+std::string IdentityOf(const std::string& address) {
+    return CTextLayoutStore::FileIdentity(AddressToLocalPath(textroute::WithoutPart(address)));
+}
 
 uint64_t Fnv1a(const std::string& s) {
     uint64_t h = 1469598103934665603ull;
@@ -54,10 +62,10 @@ std::string CTextLayoutStore::FileIdentity(const std::string& path) {
     return std::to_string(static_cast<long long>(st.st_size)) + " " + std::to_string(mtime);
 }
 
-std::string CTextLayoutStore::RecordPath(const std::string& address) const {
+std::string CTextLayoutStore::RecordPath(const std::string& address, const char* extension) const {
     char name[32];
     std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(Fnv1a(address)));
-    return m_folder + "/" + name + kExtension;
+    return m_folder + "/" + name + extension;
 }
 
 std::string CTextLayoutStore::Format(const std::string& address, const std::string& identity,
@@ -105,19 +113,50 @@ std::vector<uint32_t> CTextLayoutStore::Parse(const std::string& text, const std
 }
 
 std::vector<uint32_t> CTextLayoutStore::Load(const std::string& address) const {
-    const std::string identity = FileIdentity(AddressToLocalPath(address));
+    const std::string identity = IdentityOf(address);
     if (identity.empty()) return {};
     std::string text;
-    if (!platform::ReadWholeFile(RecordPath(address), text)) return {};
+    if (!platform::ReadWholeFile(RecordPath(address, kExtension), text)) return {};
     return Parse(text, address, identity);
 }
 
+int CTextLayoutStore::LoadPart(const std::string& address) const {
+    const std::string plain = textroute::WithoutPart(address);
+    const std::string identity = IdentityOf(plain);
+    std::string text;
+    if (identity.empty() || !platform::ReadWholeFile(RecordPath(plain, kPartExtension), text)) return 1;
+    const std::string expected = std::string(kPartMagic) + "\n" + plain + "\n" + identity + "\n";
+    if (text.compare(0, expected.size(), expected) != 0) return 1;
+    const std::string number = text.substr(expected.size());
+    if (number.size() < 2 || number.size() > 8 || number.back() != '\n' ||
+        number.find_first_not_of("0123456789") != number.size() - 1)
+        return 1;
+    const int part = std::atoi(number.c_str());
+    return part >= 1 ? part : 1;
+}
+
+bool CTextLayoutStore::SavePart(const std::string& address, int part) const {
+    const std::string plain = textroute::WithoutPart(address);
+    const std::string identity = IdentityOf(plain);
+    if (identity.empty() || part < 1) return false;
+    if (::mkdir(m_folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    const std::string text =
+        std::string(kPartMagic) + "\n" + plain + "\n" + identity + "\n" + std::to_string(part) + "\n";
+    if (!platform::LockedRewrite(RecordPath(plain, kPartExtension), [&](std::string& current) {
+            current = text;
+            return true;
+        }))
+        return false;
+    Prune();
+    return true;
+}
+
 bool CTextLayoutStore::Save(const std::string& address, const std::vector<uint32_t>& heights64) const {
-    const std::string identity = FileIdentity(AddressToLocalPath(address));
+    const std::string identity = IdentityOf(address);
     if (identity.empty() || heights64.empty() || heights64.size() > kMaxTables) return false;
     if (::mkdir(m_folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
     const std::string text = Format(address, identity, heights64);
-    if (!platform::LockedRewrite(RecordPath(address), [&](std::string& current) {
+    if (!platform::LockedRewrite(RecordPath(address, kExtension), [&](std::string& current) {
             current = text;
             return true;
         }))
@@ -127,21 +166,25 @@ bool CTextLayoutStore::Save(const std::string& address, const std::vector<uint32
 }
 
 void CTextLayoutStore::Prune() const {
-    DIR* dir = ::opendir(m_folder.c_str());
-    if (!dir) return;
-    std::vector<std::pair<long long, std::string>> records;
-    while (dirent* e = ::readdir(dir)) {
-        std::string name = e->d_name;
-        if (name.size() <= sizeof kExtension - 1 ||
-            name.compare(name.size() - (sizeof kExtension - 1), std::string::npos, kExtension) != 0)
-            continue;
-        struct stat st {};
-        std::string path = m_folder + "/" + name;
-        if (::stat(path.c_str(), &st) != 0) continue;
-        records.emplace_back(static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec, path);
+    // Each kind of record is kept for the kMaxRecords texts saved last.
+    for (const char* extension : {kExtension, kPartExtension}) {
+        const std::string ext = extension;
+        DIR* dir = ::opendir(m_folder.c_str());
+        if (!dir) return;
+        std::vector<std::pair<long long, std::string>> records;
+        while (dirent* e = ::readdir(dir)) {
+            std::string name = e->d_name;
+            if (name.size() <= ext.size() || name.compare(name.size() - ext.size(), std::string::npos, ext) != 0)
+                continue;
+            struct stat st {};
+            std::string path = m_folder + "/" + name;
+            if (::stat(path.c_str(), &st) != 0) continue;
+            records.emplace_back(static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
+                                 path);
+        }
+        ::closedir(dir);
+        if (records.size() <= kMaxRecords) continue;
+        std::sort(records.begin(), records.end());
+        for (size_t i = 0; i + kMaxRecords < records.size(); ++i) ::unlink(records[i].second.c_str());
     }
-    ::closedir(dir);
-    if (records.size() <= kMaxRecords) return;
-    std::sort(records.begin(), records.end());
-    for (size_t i = 0; i + kMaxRecords < records.size(); ++i) ::unlink(records[i].second.c_str());
 }

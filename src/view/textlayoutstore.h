@@ -15,13 +15,18 @@ public:
     static CTextLayoutStore& Program();
 
     // The heights (64ths of a CSS pixel, by table number) saved for the text
-    // at `address`, when it is a local file that has not changed since;
-    // empty otherwise.
+    // at `address` (the address of one of its parts, see textroute), when it
+    // is a local file that has not changed since; empty otherwise.
     std::vector<uint32_t> Load(const std::string& address) const;
     // Saves the heights for a local file; false when the address is no local
     // file or the record cannot be written. Old records beyond kMaxRecords
     // are removed, the least recently saved first.
     bool Save(const std::string& address, const std::vector<uint32_t>& heights64) const;
+
+    // The part of a very long text read last (1 when none was kept or the
+    // file changed since), and keeping it.
+    int LoadPart(const std::string& address) const;
+    bool SavePart(const std::string& address, int part) const;
 
     // Reads a record's text: the heights when it belongs to `address` and
     // `identity`, empty otherwise (also for any malformed text).
@@ -37,7 +42,7 @@ public:
     static constexpr size_t kMaxTables = 1 << 20;
 
 private:
-    std::string RecordPath(const std::string& address) const;
+    std::string RecordPath(const std::string& address, const char* extension) const;
     void Prune() const;
     std::string m_folder;
 };

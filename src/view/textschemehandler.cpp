@@ -29,8 +29,8 @@ std::atomic<int> s_workers{0};
 // Answers the job on the user-interface thread: a type and the device, or a failure.
 using Replier = std::function<void(const std::string& type)>;
 
-void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, const std::shared_ptr<Stream>& stream,
-                  const Replier& reply, const std::function<void()>& wait) {
+void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, int part,
+                  const std::shared_ptr<Stream>& stream, const Replier& reply, const std::function<void()>& wait) {
     bool converted = doc.Filtered();
     reply(CTextSchemeHandler::ReplyType(converted));
     if (!converted) {
@@ -42,46 +42,48 @@ void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, c
     // tables of a long text that are off screen.
     std::string head = CTextSchemeHandler::BaseTag(original) + tablehints::HintStyle();
     if (!stream->Write(head.data(), head.size())) return;
-    tablehints::CTableHintWriter hints(CTextLayoutStore::Program().Load(original));
+    // Each part of a very long text keeps its own table heights.
+    tablehints::CTableHintWriter hints(CTextLayoutStore::Program().Load(textroute::WithPart(original, part)));
     std::string rewritten;
-    auto put = [&](const char* p, size_t n, bool last) {
+    auto put = [&](const std::string& piece, bool last) {
         rewritten.clear();
-        hints.Feed(p, n, rewritten);
+        hints.Feed(piece.data(), piece.size(), rewritten);
         if (last) hints.Finish(rewritten);
         return rewritten.empty() || stream->Write(rewritten.data(), rewritten.size());
     };
-    size_t written = 0;
-    bool cut = false;
+    // The engine cannot hold a page of a whole long novel (its renderer died
+    // at about 122 MB, and a page ends at 2^25 pixels): the text is shown in
+    // parts that link to each other.
+    textroute::CTextPartCutter cutter(part, textroute::PartBytes(),
+                                      textroute::PartStartNotice(part, textroute::WithPart(original, part - 1)),
+                                      textroute::PartEndNotice(part, textroute::WithPart(original, part + 1)),
+                                      textroute::MissingPartNotice(part, textroute::WithPart(original, 1)));
+    std::string piece;
     doc.Pump(
         [&](const char* p, size_t n) {
-            size_t fits = textroute::CutForLimit(p, n, written, textroute::kMaxConvertedBytes);
-            if (fits == n) {
-                written += n;
-                return put(p, n, false);
-            }
-            // The renderer dies on a converted page much beyond this size:
-            // the page ends at a line boundary with a notice instead.
-            cut = true;
-            if (!put(p, fits, true)) return false;
-            std::string notice = textroute::LimitNotice(written + fits);
-            stream->Write(notice.data(), notice.size());
-            return false;
+            piece.clear();
+            const bool more = cutter.Feed(p, n, piece);
+            return put(piece, !more) && more;
         },
         wait);
-    if (!cut) put(nullptr, 0, true);
+    if (!cutter.Ended()) {
+        piece.clear();
+        cutter.Finish(piece);
+        put(piece, true);
+    }
 }
 
-void ServeFile(const std::string& original, const std::shared_ptr<Stream>& stream, const Replier& reply) {
+void ServeFile(const std::string& original, int part, const std::shared_ptr<Stream>& stream, const Replier& reply) {
     auto source = platform::CFileSourceProtocol::Create();
     platform::CUrlmonDocument doc(source.Get(), "text/plain", original);
     if (platform::Failed(doc.Open())) {
         reply({});
         return;
     }
-    PumpDocument(doc, original, stream, reply, nullptr);
+    PumpDocument(doc, original, part, stream, reply, nullptr);
 }
 
-void ServeHttp(const std::string& original, const std::shared_ptr<Stream>& stream, const Replier& reply) {
+void ServeHttp(const std::string& original, int part, const std::shared_ptr<Stream>& stream, const Replier& reply) {
     CHttpFetch fetch;
     fetch.SetCancelCheck([stream] { return stream->Closed(); });
     CHttpFetch::Head head;
@@ -119,7 +121,7 @@ void ServeHttp(const std::string& original, const std::shared_ptr<Stream>& strea
         reply({});
         return;
     }
-    PumpDocument(doc, original, stream, reply, feed);
+    PumpDocument(doc, original, part, stream, reply, feed);
 }
 
 }  // namespace
@@ -152,8 +154,9 @@ std::string CTextSchemeHandler::BaseTag(const std::string& originalAddress) {
 }
 
 void CTextSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
-    const std::string original =
-        textroute::ToOriginal(job->requestUrl().toString(QUrl::FullyEncoded).toStdString());
+    const std::string requested = job->requestUrl().toString(QUrl::FullyEncoded).toStdString();
+    const std::string original = textroute::ToOriginal(requested);
+    const int part = textroute::PartOf(requested);
     auto* device = new CTextReplyDevice();
     // The engine does not delete the device: it goes with the job.
     connect(job, &QObject::destroyed, device, &QObject::deleteLater);
@@ -175,9 +178,9 @@ void CTextSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
     // The conversion runs on a thread of its own so that the first screen
     // shows while the rest of a long text is still being converted.
     ++s_workers;
-    std::thread([original, stream, reply, local] {
-        if (local) ServeFile(original, stream, reply);
-        else ServeHttp(original, stream, reply);
+    std::thread([original, part, stream, reply, local] {
+        if (local) ServeFile(original, part, stream, reply);
+        else ServeHttp(original, part, stream, reply);
         stream->Finish();
         --s_workers;
     }).detach();

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,33 @@ TEST(NovelGui, WithoutKeptHeightsTheOffsetCountsOnRealLayout) {
     auto stale = run.Run({"restored", "scroll", kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
     EXPECT_EQ(CReaderRun::Value(stale, "SCROLL"), "0," + y);
     EXPECT_EQ(CReaderRun::Value(stale, "EVAL"), line);
+}
+
+TEST(NovelGui, AVeryLongTextIsReadInPartsAndReopensInThePartBeingRead) {
+    // Parts of 1 MB instead of 80 MB, so that a small text needs several.
+    ::setenv("PAGORA_TEXT_PART_BYTES", "1048576", 1);
+    CReaderRun run;
+    std::string book = run.WriteFile("novel.txt", Novel(3));
+    const char kIsPart[] = "eval String(document.getElementById('pagora-text-part') != null)";
+    auto first = run.Run({"eval String(document.getElementById('pagora-text-limit') != null)",
+                          "eval (function(){document.querySelector('#pagora-text-limit a').click();return 'ok';})()",
+                          "sleep 4000", "location", kIsPart, "scrollto 0 20000", "scroll", kLineAtTop, "close"},
+                         {book}, nullptr, 180);
+    EXPECT_EQ(CReaderRun::Value(first, "EVAL", 0), "true") << "the first part does not end with a link";
+    EXPECT_EQ(CReaderRun::Value(first, "LOCATION"), "file://" + book) << "the view knows the text by its plain address";
+    EXPECT_EQ(CReaderRun::Value(first, "EVAL", 2), "true") << "the second part does not say it is one";
+    EXPECT_EQ(CReaderRun::Value(first, "SCROLL"), "0,20000");
+    const std::string line = CReaderRun::Value(first, "EVAL", 3);
+    ASSERT_FALSE(line.empty());
+    // Lines of the second part come after those of the first (about 17 000 lines a part).
+    EXPECT_GT(std::atoi(line.c_str() + std::string("第").size()), 10000) << line;
+
+    auto again = run.Run({"restored", "location", kIsPart, "scroll", kLineAtTop, "close"}, {}, nullptr, 180);
+    ::unsetenv("PAGORA_TEXT_PART_BYTES");
+    EXPECT_EQ(CReaderRun::Value(again, "LOCATION"), "file://" + book);
+    EXPECT_EQ(CReaderRun::Value(again, "EVAL", 0), "true") << "the reader did not come back to the second part";
+    EXPECT_EQ(CReaderRun::Value(again, "SCROLL"), "0,20000");
+    EXPECT_EQ(CReaderRun::Value(again, "EVAL", 1), line);
 }
 
 TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {

@@ -50,7 +50,8 @@ TEST(ReaderGui, ArchiveOpensAtFirstPageAndChapterLinkLoadsWithPicture) {
 
 TEST(ReaderGui, TextFileShowsAsStyledPageUnderItsOwnAddress) {
     CReaderRun run;
-    auto out = run.Run({"location", "title", "eval document.querySelector('style').textContent",
+    // The reader's layout hints come first, then the converter's own style.
+    auto out = run.Run({"location", "title", "eval document.querySelectorAll('style')[1].textContent",
                         "eval document.querySelector('td').innerText.substring(0, 200)", "close"},
                        {kSamples + "/story.txt"});
     EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + kSamples + "/story.txt");
