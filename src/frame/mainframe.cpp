@@ -51,6 +51,7 @@
 #include "frame/archivepromptbridge.h"
 #include "frame/commandtable.h"
 #include "frame/progressstatusbar.h"
+#include "frame/windowmanager.h"
 #include "platform/inifile.h"
 #include "platform/registrystore.h"
 #include "view/messagebox.h"
@@ -689,17 +690,25 @@ void CMainFrame::ApplyWidth800() {
     int left = 0, width = 0;
     bool limit = MainParaBlock().GetValue(PARA_WIDTH_800) != 0 &&
                  CWindowPlacement::LimitedMaximum(work.left(), work.width(), &left, &width);
+    // A maximum below the current width resizes the window, and a resize
+    // ends the widget's maximised state: the state is asked for again.
+    bool maximized = isMaximized();
     setMaximumWidth(limit ? width : QWIDGETSIZE_MAX);
-    // A window manager keeps a maximised window within the size limit by
-    // itself; without one the frame places itself, and stays maximised.
-    if (!limit || !isMaximized() || (geometry().x() == left && geometry().width() == width)) return;
-    setGeometry(left, work.top(), width, work.height());
-    if (!isMaximized()) setWindowState(windowState() | Qt::WindowMaximized);
+    if (maximized && !isMaximized()) setWindowState(windowState() | Qt::WindowMaximized);
+    // A window manager sizes a maximised window itself, within the maximum
+    // width; the frame leaves it there, as moving a maximised window would
+    // make the manager drop the maximised state.
+    if (!isMaximized() || WindowManagerRunning()) return;
+    // Without one nothing acts on maximising: the frame takes the work area,
+    // or the centred column, itself. Through the native window, so that the
+    // widget stays maximised and keeps its normal geometry.
+    QRect target = limit ? QRect(left, work.top(), width, work.height()) : work;
+    if (geometry() != target && windowHandle()) windowHandle()->setGeometry(target);
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMaximized() && MainParaBlock().GetValue(PARA_WIDTH_800))
+    if (event->type() == QEvent::WindowStateChange && isMaximized())
         QTimer::singleShot(0, this, [this] { ApplyWidth800(); });
 }
 
