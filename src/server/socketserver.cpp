@@ -7,9 +7,9 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <semaphore.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -95,6 +95,38 @@ struct CSocketServer::LaunchSignal {
     }
 };
 
+bool CSocketServer::Worker::OpenWaitSet(int shutdownEvent)
+{
+    CloseWaitSet();
+    wait = epoll_create1(EPOLL_CLOEXEC);
+    // The shutdown event stays readable once set, so it is watched for one
+    // report only; a thread that has seen it looks for work at short intervals.
+    epoll_event ev{};
+    ev.events = EPOLLIN | EPOLLONESHOT;
+    ev.data.fd = shutdownEvent;
+    const bool ok = wait >= 0 && epoll_ctl(wait, EPOLL_CTL_ADD, shutdownEvent, &ev) == 0;
+    if (!ok)
+        CloseWaitSet();
+    return ok;
+}
+
+void CSocketServer::Worker::CloseWaitSet()
+{
+    if (wait >= 0)
+        close(wait);
+    wait = -1;
+}
+
+void CSocketServer::Worker::Poke(int readyEvent)
+{
+    epoll_event ev{};
+    ev.events = EPOLLIN | EPOLLONESHOT;
+    ev.data.fd = readyEvent;
+    // Watched already from an earlier poke: arm that watch again.
+    if (epoll_ctl(wait, EPOLL_CTL_ADD, readyEvent, &ev) != 0 && errno == EEXIST)
+        epoll_ctl(wait, EPOLL_CTL_MOD, readyEvent, &ev);
+}
+
 // Idle connection stacks kept for reuse: enough for a burst of page loads
 // (a page with its pictures and style sheets), little memory while idle.
 constexpr size_t kIdleStacksKept = 32;
@@ -167,8 +199,10 @@ bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
     m_port.store(port, std::memory_order_release);
     m_clientTimeoutMs = clientTimeoutMs;
     m_shutdownEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_shutdownEvent < 0) {
+    m_readyEvent = eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_shutdownEvent < 0 || m_readyEvent < 0) {
         ServerLog(kServerLogName, "WSACreateEvent(...) failure for ShutdownEvent", "AcceptThread");
+        CloseEvents();
         return false;
     }
 
@@ -176,8 +210,7 @@ bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
     launch.server = this;
     if (!StartThread(&m_acceptThread, &CSocketServer::AcceptThread, &launch)) {
         ServerLog(kServerLogName, "_beginthreadex(...) failure, for Launch Thread", "Run");
-        close(m_shutdownEvent);
-        m_shutdownEvent = -1;
+        CloseEvents();
         return false;
     }
     if (!launch.Wait(kLaunchTimeoutMs)) {
@@ -187,8 +220,7 @@ bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
         const uint64_t one = 1;
         (void)!write(m_shutdownEvent, &one, sizeof one);
         pthread_join(m_acceptThread, nullptr);
-        close(m_shutdownEvent);
-        m_shutdownEvent = -1;
+        CloseEvents();
         return false;
     }
 
@@ -213,8 +245,7 @@ bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ReapFinished(1000, true);
         DeleteSpareWorkers();
-        close(m_shutdownEvent);
-        m_shutdownEvent = -1;
+        CloseEvents();
         return false;
     }
 
@@ -267,8 +298,9 @@ bool CSocketServer::Shutdown()
     // The event stays open if a server thread could not be collected: it may
     // still poll it, and a reused descriptor number would confuse it.
     if (clean)
-        close(m_shutdownEvent);
+        CloseEvents();
     m_shutdownEvent = -1;
+    m_readyEvent = -1;
     m_running.store(false, std::memory_order_release);
     return clean;
 }
@@ -282,6 +314,15 @@ void CSocketServer::DeleteSpareWorkers()
     }
     for (Worker* worker : spare)
         delete worker;
+}
+
+void CSocketServer::CloseEvents()
+{
+    if (m_shutdownEvent >= 0)
+        close(m_shutdownEvent);
+    if (m_readyEvent >= 0)
+        close(m_readyEvent);
+    m_shutdownEvent = m_readyEvent = -1;
 }
 
 bool CSocketServer::ShutdownRequested(int waitMs) const
@@ -391,7 +432,7 @@ leave:
 bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16_t peerPort)
 {
     OnConnect(peerAddress, peerPort);
-    auto* start = new ClientStart{this, socket};
+    auto* start = new ClientStart{this, socket, {}};
     m_liveThreads.fetch_add(1, std::memory_order_acq_rel);
 
     // A parked thread takes the connection: no thread is created and its
@@ -410,13 +451,24 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
             std::lock_guard<std::mutex> guard(m_clientLock);
             m_clients.push_back(parked);
         }
-        // Off the list, the record is this thread's until the post; the
-        // semaphore orders the write before the worker's read. A semaphore
-        // wakes it without a lock to take again on waking. Should it serve,
-        // park and be reaped before sem_post has returned, its record lives
-        // on among the spare ones until Shutdown.
-        parked->next = start;
-        sem_post(&parked->wake);
+        // Off the list, the record is this thread's to hand the connection
+        // to. The thread is not woken now but by the request's arrival, which
+        // with most clients comes a little after the connection: one wake-up
+        // per connection instead of two. Should it serve, park and be reaped
+        // before this returns, its record lives on among the spare ones.
+        start->handedAt = std::chrono::steady_clock::now();
+        const auto handed = reinterpret_cast<uintptr_t>(start);
+        parked->next.store(handed, std::memory_order_release);
+        epoll_event ev{};
+        ev.events = EPOLLIN | EPOLLRDHUP | EPOLLONESHOT;
+        ev.data.fd = socket;
+        const bool watched = epoll_ctl(parked->wait, EPOLL_CTL_ADD, socket, &ev) == 0;
+        // Done with the socket: from now on the thread may take it on any
+        // wake-up (unless its socket's event made it do so already).
+        uintptr_t expected = handed;
+        parked->next.compare_exchange_strong(expected, handed | kHandedOver, std::memory_order_acq_rel);
+        if (!watched)
+            parked->Poke(m_readyEvent); // no event will come: wake the thread directly
         return true;
     }
 
@@ -431,13 +483,16 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
     if (!worker)
         worker = new Worker;
     worker->server = this;
-    worker->quit = false;
-    worker->next = start; // read by the new thread; pthread_create orders it
+    worker->quit.store(false, std::memory_order_relaxed);
+    start->handedAt = std::chrono::steady_clock::now();
+    // pthread_create orders this before the thread's start.
+    worker->next.store(reinterpret_cast<uintptr_t>(start) | kHandedOver, std::memory_order_relaxed);
     std::lock_guard<std::mutex> guard(m_clientLock);
-    void* stack = m_stacks.Take();
+    bool started = worker->OpenWaitSet(m_shutdownEvent);
+    void* stack = started ? m_stacks.Take() : nullptr;
     // The client-list lock is held until the record is in the list, so the
     // new thread cannot remove itself before it has been added.
-    bool started = StartThread(&worker->thread, &CSocketServer::ClientThread, worker, stack);
+    started = started && StartThread(&worker->thread, &CSocketServer::ClientThread, worker, stack);
     if (!started && stack) {
         // The system may refuse a stack it did not make; try one of its own.
         m_stacks.Give(stack);
@@ -447,7 +502,8 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
     if (!started) {
         m_liveThreads.fetch_sub(1, std::memory_order_acq_rel);
         ServerLog(kServerLogName, "_beginthreadex(...) failure", "AddClient");
-        worker->next = nullptr;
+        worker->next.store(0, std::memory_order_relaxed);
+        worker->CloseWaitSet();
         {
             std::lock_guard<std::mutex> spare(m_finishedLock);
             m_spareWorkers.push_back(worker);
@@ -464,8 +520,7 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
 void* CSocketServer::ClientThread(void* arg)
 {
     auto* worker = static_cast<Worker*>(arg);
-    ClientStart* start = worker->next;
-    worker->next = nullptr;
+    ClientStart* start = reinterpret_cast<ClientStart*>(worker->next.exchange(0, std::memory_order_acquire) & ~kHandedOver);
     worker->server->WorkerLoop(worker, start);
     return ThreadExit();
 }
@@ -479,11 +534,46 @@ void CSocketServer::WorkerLoop(Worker* self, ClientStart* start)
         ServeConnection(start, receive.get());
         if (!RemoveClient(start->socket, start, self))
             return;
-        while (sem_wait(&self->wake) != 0) {
-            // EINTR only; a parked thread waits for its one post
+        start = WaitForConnection(self);
+    }
+}
+
+CSocketServer::ClientStart* CSocketServer::WaitForConnection(Worker* self)
+{
+    // `next` and `quit` are never both set: whoever sets one has taken the
+    // thread off the finished list. Every wake-up, whatever its cause, looks
+    // at both; a connection whose request has not come yet is served all the
+    // same, with what is left of its idle time.
+    int waitMs = m_clientTimeoutMs == 0 ? -1 : static_cast<int>(std::min<uint32_t>(m_clientTimeoutMs, INT32_MAX));
+    for (;;) {
+        epoll_event events[4];
+        const int n = epoll_wait(self->wait, events, 4, waitMs);
+        if (n < 0 && errno != EINTR) {
+            ServerLog(kServerLogName, "WSAWaitForMultipleEvents(...) failure", "ClientThread");
+            waitMs = 10; // keep looking, without spinning
         }
-        start = self->next; // never set together with quit: both take it off the list first
-        self->next = nullptr;
+        bool socketEvent = false;
+        for (int i = 0; i < n; ++i) {
+            if (events[i].data.fd == m_readyEvent) {
+                // poked: only the wake-up counts
+            } else if (events[i].data.fd == m_shutdownEvent) {
+                // A connection may still be handed over while the listener
+                // stops; it is picked up at the next look.
+                waitMs = 10;
+            } else {
+                socketEvent = true; // the handed socket, whose watch the listener has set
+            }
+        }
+        if (self->quit.load(std::memory_order_acquire))
+            return nullptr;
+        // Any other wake-up takes the connection only once the listener is
+        // done with its socket, which may then be closed at once.
+        // (A failed exchange means the listener has just marked it done.)
+        uintptr_t handed = self->next.load(std::memory_order_acquire);
+        while (handed != 0 && (socketEvent || (handed & kHandedOver))) {
+            if (self->next.compare_exchange_weak(handed, 0, std::memory_order_acq_rel))
+                return reinterpret_cast<ClientStart*>(handed & ~kHandedOver);
+        }
     }
 }
 
@@ -501,16 +591,26 @@ void CSocketServer::ServeConnection(ClientStart* start, char* buffer)
     size_t sent = 0;
     bool answering = false;
 
+    // The idle time of the first wait counts from the hand-over: a parked
+    // thread may have waited for the request already.
+    int firstWait = timeout;
+    if (timeout >= 0) {
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start->handedAt).count();
+        firstWait = waited >= timeout ? 0 : timeout - static_cast<int>(waited);
+    }
     // A browser sends its request right after connecting, so the first read
     // is tried before any wait; a socket with nothing yet just says EAGAIN.
     bool tryWithoutWait = true;
+    bool firstPoll = true;
     for (;;) {
         short ev = POLLIN;
         if (tryWithoutWait) {
             tryWithoutWait = false;
         } else {
             pollfd fds[2] = {{sock, static_cast<short>(answering ? POLLOUT : POLLIN), 0}, {m_shutdownEvent, POLLIN, 0}};
-            const int rc = poll(fds, 2, timeout);
+            const int rc = poll(fds, 2, firstPoll ? firstWait : timeout);
+            firstPoll = false;
             if (rc == 0)
                 break; // idle for the whole client time-out
             if (rc < 0) {
@@ -541,6 +641,7 @@ void CSocketServer::ServeConnection(ClientStart* start, char* buffer)
                 break;
             }
             request.append(buffer, static_cast<size_t>(got));
+            firstPoll = false; // later waits each get the whole idle time
             if (!IsRequestComplete(request)) {
                 if (request.size() > kMaxRequestSize)
                     break;
@@ -663,8 +764,8 @@ size_t CSocketServer::ReapFinished(int waitMs, bool all)
         for (size_t i = 0; i < m_finished.size(); ++i) {
             Worker* worker = m_finished[i];
             if (all || i < excess || now - worker->parkedSince >= std::chrono::milliseconds(kParkedIdleMs)) {
-                worker->quit = true;
-                sem_post(&worker->wake);
+                worker->quit.store(true, std::memory_order_release);
+                worker->Poke(m_readyEvent);
                 retire.push_back(worker);
             } else {
                 m_finished[kept++] = worker;
@@ -683,6 +784,8 @@ size_t CSocketServer::ReapFinished(int waitMs, bool all)
         }
         m_stacks.Give(worker->stack);
         worker->stack = nullptr;
+        // A spare record holds no descriptors; a new thread makes its own.
+        worker->CloseWaitSet();
         std::lock_guard<std::mutex> guard(m_finishedLock);
         m_spareWorkers.push_back(worker);
     }

@@ -6,7 +6,6 @@
 #include "server/threadstackpool.h"
 
 #include <pthread.h>
-#include <semaphore.h>
 
 #include <atomic>
 #include <chrono>
@@ -94,22 +93,37 @@ private:
     struct ClientStart {
         CSocketServer* server;
         int socket;
+        // When the listener handed the connection over; its idle time counts from here.
+        std::chrono::steady_clock::time_point handedAt;
     };
     // One connection thread. While parked it sits in the finished list and
-    // waits on `wake`, posted once whoever took it off the list has set
-    // `next` or `quit`.
+    // waits on its own wait set (`wait`): whoever takes it off the list sets
+    // `next` and adds the connection's socket to the set, so that the thread
+    // wakes once the request has arrived, or sets `quit` and pokes it. The
+    // set is the thread's one descriptor beyond its connection's socket.
+    static constexpr uintptr_t kHandedOver = 1;
+    // The set also holds the shutdown event.
     struct Worker {
-        Worker() { sem_init(&wake, 0, 0); }
-        ~Worker() { sem_destroy(&wake); }
+        Worker() = default;
+        ~Worker() { CloseWaitSet(); }
         Worker(const Worker&) = delete;
         Worker& operator=(const Worker&) = delete;
+
+        // Makes `wait`; false when the system has no descriptors left.
+        bool OpenWaitSet(int shutdownEvent);
+        void CloseWaitSet();
+        // Wakes the thread once, by watching the always-readable `readyEvent`.
+        void Poke(int readyEvent);
 
         pthread_t thread{};
         void* stack = nullptr; // from m_stacks, or nullptr for a stack of the system's
         CSocketServer* server = nullptr;
-        ClientStart* next = nullptr;
-        bool quit = false;
-        sem_t wake;
+        // The handed connection; the low bit (kHandedOver) is set once the
+        // listener has finished with it, after which a wake-up of any kind
+        // may take it. Before that only its socket's own event may.
+        std::atomic<uintptr_t> next{0};
+        std::atomic<bool> quit{false};
+        int wait = -1; // epoll set
         std::chrono::steady_clock::time_point parkedSince;
     };
     struct LaunchSignal;
@@ -121,11 +135,14 @@ private:
     void AcceptLoop(LaunchSignal* launch);
     void HelperLoop(LaunchSignal* launch);
     void WorkerLoop(Worker* self, ClientStart* start);
+    // Waits, parked, for the next connection; nullptr when told to end.
+    ClientStart* WaitForConnection(Worker* self);
     void ServeConnection(ClientStart* start, char* buffer);
     // Unlinks the thread from the client list and parks it; false when it
     // was not in the list (it then ends, detached).
     bool RemoveClient(int socket, ClientStart* start, Worker* self);
     bool ShutdownRequested(int waitMs) const;
+    void CloseEvents();
     void DeleteSpareWorkers();
     // Ends and joins the parked threads beyond kParkedThreadsKept and those
     // idle for kParkedIdleMs (all of them when `all`); returns how many.
@@ -136,6 +153,7 @@ private:
     std::atomic<uint16_t> m_port{0};
     uint32_t m_clientTimeoutMs = 0;
     int m_shutdownEvent = -1; // eventfd; readable once shutdown was requested
+    int m_readyEvent = -1; // eventfd that is always readable, to wake a parked thread
 
     pthread_t m_acceptThread{};
     pthread_t m_helperThread{};

@@ -243,3 +243,66 @@ TEST(ConnectionThreads, SlowReaderGetsHeadAndEntryExactlyAsOneText)
     EXPECT_TRUE(withoutDate(received) == withoutDate(whole));
     EXPECT_EQ(server.Senders().size(), 1u);
 }
+
+TEST(ConnectionThreads, ParkedThreadWaitsForTheRequestAndKeepsTheIdleLimit)
+{
+    RecordingServer server;
+    ASSERT_TRUE(server.Run(0, 400));
+    const uint16_t port = server.Port();
+    EXPECT_EQ(Body(Exchange(port, {Request(port, "page.htm")})), "<html>page</html>");
+    ASSERT_TRUE(WaitFor([&] { return server.FinishedCount() == 1; }, 2000));
+
+    // The parked thread takes a connection whose request comes late, in two
+    // pieces: it is answered in full.
+    int fd = ConnectLoopback(port);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(WaitFor([&] { return server.ClientCount() == 1 && server.FinishedCount() == 0; }, 2000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const std::string request = Request(port, "page.htm");
+    ASSERT_TRUE(SendAll(fd, request.substr(0, 10)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(SendAll(fd, request.substr(10)));
+    EXPECT_EQ(Body(ReadUntilClosed(fd, 5000)), "<html>page</html>");
+    close(fd);
+    ASSERT_TRUE(WaitFor([&] { return server.FinishedCount() == 1 && server.ClientCount() == 0; }, 2000));
+
+    // One that never sends a byte is closed once the idle limit has passed
+    // since the hand-over, neither much sooner nor much later.
+    fd = ConnectLoopback(port);
+    ASSERT_GE(fd, 0);
+    const auto connected = std::chrono::steady_clock::now();
+    bool closed = false;
+    EXPECT_EQ(ReadUntilClosed(fd, 5000, &closed), "");
+    const auto waited = std::chrono::steady_clock::now() - connected;
+    EXPECT_TRUE(closed);
+    EXPECT_GE(waited, std::chrono::milliseconds(350));
+    EXPECT_LT(waited, std::chrono::milliseconds(2000));
+    close(fd);
+    const std::vector<pthread_t> senders = server.Senders();
+    ASSERT_EQ(senders.size(), 2u);
+    EXPECT_TRUE(pthread_equal(senders[0], senders[1]));
+    EXPECT_TRUE(server.Shutdown());
+}
+
+TEST(ConnectionThreads, ShutdownEndsAParkedThreadHoldingASilentConnection)
+{
+    const int before = BaselineThreads();
+    RecordingServer server;
+    ASSERT_TRUE(server.Run(0, 0)); // no idle limit: only shutdown ends it
+    const uint16_t port = server.Port();
+    EXPECT_EQ(Body(Exchange(port, {Request(port, "page.htm")})), "<html>page</html>");
+    ASSERT_TRUE(WaitFor([&] { return server.FinishedCount() == 1; }, 2000));
+    const int fd = ConnectLoopback(port);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(WaitFor([&] { return server.ClientCount() == 1 && server.FinishedCount() == 0; }, 2000));
+
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_TRUE(server.Shutdown());
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+    EXPECT_EQ(server.ClientCount(), 0u);
+    bool closed = false;
+    ReadUntilClosed(fd, 2000, &closed);
+    EXPECT_TRUE(closed);
+    close(fd);
+    EXPECT_EQ(ProcessThreads(), before);
+}
