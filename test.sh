@@ -47,7 +47,7 @@ cmake --build build -j"$JOBS"
 echo "== tests"
 if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
   # GUI tests that need a real X server (tray, drag and drop) get a private Xvfb.
-  exec 5< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null & echo "pid $!")
+  exec 5< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp -noreset 2>/dev/null & echo "pid $!")
   read -r _ XVFB_PID <&5
   trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
   # An Xvfb that fails to start closes the pipe: run on without a display

@@ -17,6 +17,7 @@
 #include "view/browsercontrol.h"
 #include "view/messagebox.h"
 #include "view/pagoraview.h"
+#include "view/textpagecache.h"
 #include "view/textschemehandler.h"
 
 CPagoraApp::CPagoraApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -89,6 +90,9 @@ int CPagoraApp::ExitInstance(int code) {
         // Conversions still streaming use the filter; they end with their pages.
         CTextSchemeHandler::WaitForWorkers(3000);
         RemoveTextFilter(false);
+        // Converted pages written for this run go with it.
+        textpagecache::RemoveOwnFiles();
+        textpagecache::RemoveStaleFiles();
     };
     hooks.freeTextFilterModule = [] { FreeTextFilterModule(); };
     RunShutdown(hooks);

@@ -29,6 +29,7 @@
 #include "view/downloadinterceptor.h"
 #include "view/resschemehandler.h"
 #include "view/textlayoutstore.h"
+#include "view/textpagecache.h"
 #include "view/textroute.h"
 #include "view/textschemehandler.h"
 
@@ -48,8 +49,14 @@ QPrinter& SharedPrinter() {
     return printer;
 }
 
+// The address of a page as the view knows it: a converted text read from the
+// page cache is its private text address.
+std::string PageAddress(const QUrl& url) {
+    return textpagecache::Unmapped(url.toString(QUrl::FullyEncoded).toStdString());
+}
+
 QString AddressForView(const QUrl& url) {
-    return QString::fromStdString(textroute::ToOriginal(url.toString(QUrl::FullyEncoded).toStdString()));
+    return QString::fromStdString(textroute::ToOriginal(PageAddress(url)));
 }
 
 // Addresses as the reader shows and stores them: escapes decoded where that
@@ -160,7 +167,7 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
                 m_textShown = false;
                 auto [x, y] = ScrollOffsets();
                 // The part of a very long text comes back, not its first one.
-                const std::string encoded = m_page->url().toString(QUrl::FullyEncoded).toStdString();
+                const std::string encoded = PageAddress(m_page->url());
                 std::string address = LocationURL();
                 if (textroute::IsPrivate(encoded)) address = textroute::WithPart(address, textroute::PartOf(encoded));
                 Q_EMIT RendererDied(QString::fromStdString(address), x, y);
@@ -180,7 +187,7 @@ bool CBrowserControl::BeforeNavigate(const QUrl& url, bool redirect) {
         QTimer::singleShot(0, this, [this] { Q_EMIT WindowClosing(); });
         return false;
     }
-    const std::string original = textroute::ToOriginal(encoded);
+    const std::string original = textroute::ToOriginal(PageAddress(url));
     if (onBeforeNavigate && onBeforeNavigate(PrettyAddress(QString::fromStdString(original)))) return false;
     // Plain text keeps its road through the session's text filter: the
     // navigation is taken over by the private scheme, whose handler streams
@@ -209,8 +216,7 @@ void CBrowserControl::OnLoadStarted() {
     m_textShown = false;
     ++m_loadGeneration;
     // A converted text counts as ready once its first screen shows.
-    if (textroute::IsPrivate(m_page->requestedUrl().toString(QUrl::FullyEncoded).toStdString()) ||
-        textroute::IsPrivate(m_page->url().toString(QUrl::FullyEncoded).toStdString()))
+    if (textroute::IsPrivate(PageAddress(m_page->requestedUrl())) || textroute::IsPrivate(PageAddress(m_page->url())))
         m_firstScreenPoll->start();
     else m_firstScreenPoll->stop();
     Q_EMIT DownloadBegin();
@@ -266,7 +272,19 @@ void CBrowserControl::Navigate(const std::string& address) {
 void CBrowserControl::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
 void CBrowserControl::GoBack() { m_page->triggerAction(QWebEnginePage::Back); }
 void CBrowserControl::GoForward() { m_page->triggerAction(QWebEnginePage::Forward); }
-void CBrowserControl::Refresh() { m_page->triggerAction(QWebEnginePage::ReloadAndBypassCache); }
+void CBrowserControl::Refresh() {
+    // A converted text read from the page cache is converted anew: the text
+    // may have changed since.
+    const std::string page = PageAddress(m_page->url());
+    if (textroute::IsPrivate(page) && page != m_page->url().toString(QUrl::FullyEncoded).toStdString()) {
+        m_complete = false;
+        m_textShown = false;
+        ++m_loadGeneration;
+        m_page->load(QUrl(QString::fromStdString(page)));
+        return;
+    }
+    m_page->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+}
 void CBrowserControl::GoEngineHome() { Navigate("about:blank"); }
 bool CBrowserControl::CanGoBack() const { return m_page->history()->canGoBack(); }
 bool CBrowserControl::CanGoForward() const { return m_page->history()->canGoForward(); }
@@ -399,7 +417,7 @@ return loaded||(Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y);
 }
 
 void CBrowserControl::SaveTextLayout(int timeoutMs) {
-    const std::string encoded = m_page->url().toString(QUrl::FullyEncoded).toStdString();
+    const std::string encoded = PageAddress(m_page->url());
     if (!textroute::IsPrivate(encoded)) return;
     const std::string original = textroute::ToOriginal(encoded);
     if (AddressToLocalPath(original).empty()) return;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -17,6 +18,7 @@
 #include "platform/urlmonstreamsource.h"
 #include "view/httpfetch.h"
 #include "view/tablehints.h"
+#include "view/textpagecache.h"
 #include "view/textlayoutstore.h"
 #include "view/textreplydevice.h"
 #include "view/textroute.h"
@@ -26,22 +28,19 @@ namespace {
 using Stream = CTextReplyDevice::Stream;
 
 std::atomic<int> s_workers{0};
-// Answers the job on the user-interface thread: a type and the device, or a failure.
-using Replier = std::function<void(const std::string& type)>;
+// Answers the job on the user-interface thread: a type and the device, a
+// file to go to instead (`redirect`), or a failure (neither).
+using Replier = std::function<void(const std::string& type, const std::string& redirect)>;
+using Sink = std::function<bool(const char*, size_t)>;
 
-void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, int part,
-                  const std::shared_ptr<Stream>& stream, const Replier& reply, const std::function<void()>& wait) {
-    bool converted = doc.Filtered();
-    reply(CTextSchemeHandler::ReplyType(converted));
-    if (!converted) {
-        doc.Pump([&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
-        return;
-    }
+// Writes the converted page of a text to `write`.
+void ConvertPage(platform::CUrlmonDocument& doc, const std::string& original, int part, const Sink& write,
+                 const std::function<void()>& wait) {
     // Ahead of the converted page: its address as the base for relative
     // links, and the layout hints that spare the engine from laying out the
     // tables of a long text that are off screen.
     std::string head = CTextSchemeHandler::BaseTag(original) + tablehints::HintStyle();
-    if (!stream->Write(head.data(), head.size())) return;
+    if (!write(head.data(), head.size())) return;
     // Each part of a very long text keeps its own table heights.
     tablehints::CTableHintWriter hints(CTextLayoutStore::Program().Load(textroute::WithPart(original, part)));
     std::string rewritten;
@@ -49,7 +48,7 @@ void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, i
         rewritten.clear();
         hints.Feed(piece.data(), piece.size(), rewritten);
         if (last) hints.Finish(rewritten);
-        return rewritten.empty() || stream->Write(rewritten.data(), rewritten.size());
+        return rewritten.empty() || write(rewritten.data(), rewritten.size());
     };
     // The engine cannot hold a page of a whole long novel (its renderer died
     // at about 122 MB, and a page ends at 2^25 pixels): the text is shown in
@@ -73,11 +72,71 @@ void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, i
     }
 }
 
-void ServeFile(const std::string& original, int part, const std::shared_ptr<Stream>& stream, const Replier& reply) {
+void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, int part,
+                  const std::shared_ptr<Stream>& stream, const Replier& reply, const std::function<void()>& wait) {
+    bool converted = doc.Filtered();
+    reply(CTextSchemeHandler::ReplyType(converted), {});
+    if (!converted) {
+        doc.Pump([&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
+        return;
+    }
+    ConvertPage(doc, original, part, [&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
+}
+
+// Converts a local text into a file of the page cache; its path, or empty
+// when the file could not be written (the caller then streams the page).
+std::string ConvertToCacheFile(platform::CUrlmonDocument& doc, const std::string& privateAddress,
+                               const std::string& original, int part) {
+    static std::atomic<unsigned> s_serial{0};
+    const std::string path = textpagecache::FileFor(privateAddress);
+    if (path.empty()) return {};
+    // Written under a name of its own and renamed when complete, so that a
+    // second load of the same text never reads a half-written page.
+    const std::string temp =
+        path.substr(0, path.size() - 5) + ".w" + std::to_string(s_serial.fetch_add(1)) + ".html";
+    FILE* file = std::fopen(temp.c_str(), "wb");
+    if (!file) return {};
+    // A file has no header to name its code set: the page names it first.
+    const std::string charset = "<meta charset=\"" + platform::AnsiCodeSet() + "\">\r\n";
+    bool ok = std::fwrite(charset.data(), 1, charset.size(), file) == charset.size();
+    ConvertPage(
+        doc, original, part,
+        [&](const char* p, size_t n) {
+            ok = ok && std::fwrite(p, 1, n, file) == n;
+            return ok;
+        },
+        nullptr);
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return {};
+    }
+    return path;
+}
+
+void ServeFile(const std::string& privateAddress, const std::string& original, int part,
+               const std::shared_ptr<Stream>& stream, const Replier& reply) {
     auto source = platform::CFileSourceProtocol::Create();
     platform::CUrlmonDocument doc(source.Get(), "text/plain", original);
     if (platform::Failed(doc.Open())) {
-        reply({});
+        reply({}, {});
+        return;
+    }
+    if (doc.Filtered()) {
+        // The engine reads a file much faster than this handler's stream.
+        const std::string path = ConvertToCacheFile(doc, privateAddress, original, part);
+        if (!path.empty()) {
+            reply({}, path);
+            return;
+        }
+        // No cache: the text is converted again, into the stream.
+        auto again = platform::CFileSourceProtocol::Create();
+        platform::CUrlmonDocument streamed(again.Get(), "text/plain", original);
+        if (platform::Failed(streamed.Open())) {
+            reply({}, {});
+            return;
+        }
+        PumpDocument(streamed, original, part, stream, reply, nullptr);
         return;
     }
     PumpDocument(doc, original, part, stream, reply, nullptr);
@@ -88,12 +147,12 @@ void ServeHttp(const std::string& original, int part, const std::shared_ptr<Stre
     fetch.SetCancelCheck([stream] { return stream->Closed(); });
     CHttpFetch::Head head;
     if (!fetch.Open(original) || !fetch.ReadHead(&head)) {
-        reply({});
+        reply({}, {});
         return;
     }
     if (CHttpFetch::MediaType(head.contentType) != "text/plain") {
         // Not plain text after all (a not-found page, an HTML entry): passed on as it is.
-        reply(head.contentType.empty() ? "application/octet-stream" : head.contentType);
+        reply(head.contentType.empty() ? "application/octet-stream" : head.contentType, {});
         fetch.ReadBody([&](const char* p, size_t n) { return stream->Write(p, n); });
         return;
     }
@@ -118,7 +177,7 @@ void ServeHttp(const std::string& original, int part, const std::shared_ptr<Stre
     };
     feed();
     if (platform::Failed(doc.Open())) {
-        reply({});
+        reply({}, {});
         return;
     }
     PumpDocument(doc, original, part, stream, reply, feed);
@@ -163,13 +222,15 @@ void CTextSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
     std::shared_ptr<Stream> stream = device->SharedStream();
     QPointer<QWebEngineUrlRequestJob> guard(job);
     QObject* context = this;
-    Replier reply = [guard, device, context](const std::string& type) {
+    Replier reply = [guard, device, context](const std::string& type, const std::string& redirect) {
         QByteArray mime = QByteArray::fromStdString(type);
+        QString file = QString::fromStdString(redirect);
         QMetaObject::invokeMethod(
             context,
-            [guard, device, mime] {
+            [guard, device, mime, file] {
                 if (!guard) return;
-                if (mime.isEmpty()) guard->fail(QWebEngineUrlRequestJob::UrlNotFound);
+                if (!file.isEmpty()) guard->redirect(QUrl::fromLocalFile(file));
+                else if (mime.isEmpty()) guard->fail(QWebEngineUrlRequestJob::UrlNotFound);
                 else guard->reply(mime, device);
             },
             Qt::QueuedConnection);
@@ -178,8 +239,8 @@ void CTextSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
     // The conversion runs on a thread of its own so that the first screen
     // shows while the rest of a long text is still being converted.
     ++s_workers;
-    std::thread([original, part, stream, reply, local] {
-        if (local) ServeFile(original, part, stream, reply);
+    std::thread([requested, original, part, stream, reply, local] {
+        if (local) ServeFile(requested, original, part, stream, reply);
         else ServeHttp(original, part, stream, reply);
         stream->Finish();
         --s_workers;
