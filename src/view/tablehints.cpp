@@ -33,6 +33,12 @@ CTableHintWriter::CTableHintWriter(std::vector<uint32_t> heights64) : m_heights(
 void CTableHintWriter::Feed(const char* data, size_t size, std::string& out) {
     size_t copied = 0;  // bytes of `data` already in `out`
     for (size_t i = 0; i < size; ++i) {
+        if (m_matched == 0) {
+            // Outside a tag only a '<' matters: skip to the next one.
+            const void* next = std::memchr(data + i, '<', size - i);
+            if (!next) break;
+            i = static_cast<size_t>(static_cast<const char*>(next) - data);
+        }
         const char c = data[i];
         if (c == kTableTag[m_matched]) {
             ++m_matched;
