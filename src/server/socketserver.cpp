@@ -98,6 +98,7 @@ struct CSocketServer::LaunchSignal {
 bool CSocketServer::Worker::OpenWaitSet(int shutdownEvent)
 {
     CloseWaitSet();
+    sawShutdown = false;
     wait = epoll_create1(EPOLL_CLOEXEC);
     // The shutdown event stays readable once set, so it is watched for one
     // report only; a thread that has seen it looks for work at short intervals.
@@ -546,6 +547,8 @@ CSocketServer::ClientStart* CSocketServer::WaitForConnection(Worker* self)
     // same, with what is left of its idle time.
     int waitMs = m_clientTimeoutMs == 0 ? -1 : static_cast<int>(std::min<uint32_t>(m_clientTimeoutMs, INT32_MAX));
     for (;;) {
+        if (self->sawShutdown)
+            waitMs = 10;
         epoll_event events[4];
         const int n = epoll_wait(self->wait, events, 4, waitMs);
         if (n < 0 && errno != EINTR) {
@@ -559,7 +562,7 @@ CSocketServer::ClientStart* CSocketServer::WaitForConnection(Worker* self)
             } else if (events[i].data.fd == m_shutdownEvent) {
                 // A connection may still be handed over while the listener
                 // stops; it is picked up at the next look.
-                waitMs = 10;
+                self->sawShutdown = true;
             } else {
                 socketEvent = true; // the handed socket, whose watch the listener has set
             }

@@ -124,6 +124,7 @@ private:
         std::atomic<uintptr_t> next{0};
         std::atomic<bool> quit{false};
         int wait = -1; // epoll set
+        bool sawShutdown = false; // the thread's own: the one shutdown report came
         std::chrono::steady_clock::time_point parkedSince;
     };
     struct LaunchSignal;
