@@ -27,15 +27,6 @@ std::string IdentityOf(const std::string& address) {
     return CTextLayoutStore::FileIdentity(AddressToLocalPath(textroute::WithoutPart(address)));
 }
 
-uint64_t Fnv1a(const std::string& s) {
-    uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 // The next line of `text` from `pos` (without its line feed); false at the end.
 bool NextLine(const std::string& text, size_t& pos, std::string& line) {
     if (pos >= text.size()) return false;
@@ -64,7 +55,7 @@ std::string CTextLayoutStore::FileIdentity(const std::string& path) {
 
 std::string CTextLayoutStore::RecordPath(const std::string& address, const char* extension) const {
     char name[32];
-    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(Fnv1a(address)));
+    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(textroute::AddressHash(address)));
     return m_folder + "/" + name + extension;
 }
 

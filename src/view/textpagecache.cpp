@@ -12,6 +12,8 @@
 #include <map>
 #include <mutex>
 
+#include "view/textroute.h"
+
 namespace textpagecache {
 namespace {
 
@@ -23,15 +25,6 @@ bool MakeFolder(const std::string& path) {
     for (size_t i = 1; i < path.size(); ++i)
         if (path[i] == '/' && ::mkdir(path.substr(0, i).c_str(), 0700) != 0 && errno != EEXIST) return false;
     return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-uint64_t Fnv1a(const std::string& s) {
-    uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
 }
 
 // The path of a "file://" address, its escapes decoded; empty for others.
@@ -77,7 +70,8 @@ std::string FileFor(const std::string& privateAddress) {
     const std::string folder = Folder();
     if (folder.empty()) return {};
     char name[40];
-    std::snprintf(name, sizeof name, "%016llx.html", static_cast<unsigned long long>(Fnv1a(privateAddress)));
+    std::snprintf(name, sizeof name, "%016llx.html",
+                  static_cast<unsigned long long>(textroute::AddressHash(privateAddress)));
     const std::string path = folder + "/" + OwnPrefix() + name;
     std::lock_guard<std::mutex> lock(s_mutex);
     s_byFile[path] = privateAddress;

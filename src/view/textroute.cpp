@@ -61,6 +61,9 @@ std::string ToOriginal(const std::string& address) {
     return WithoutPart("http://" + rest);
 }
 
+// The address without the part item at its end, if any.
+static std::string WithoutLastPart(const std::string& address);
+
 int PartOf(const std::string& address) {
     const size_t hash = address.find('#');
     const std::string head = address.substr(0, hash);
@@ -73,7 +76,17 @@ int PartOf(const std::string& address) {
 }
 
 std::string WithoutPart(const std::string& address) {
-    if (PartOf(address) == 1 && address.find(kPartKey) == std::string::npos) return address;
+    if (address.find(kPartKey) == std::string::npos) return address;
+    // Every part item at the end goes (a hand-made address may repeat it).
+    std::string plain = address;
+    for (;;) {
+        std::string shorter = WithoutLastPart(plain);
+        if (shorter == plain) return plain;
+        plain = std::move(shorter);
+    }
+}
+
+static std::string WithoutLastPart(const std::string& address) {
     const size_t hash = address.find('#');
     std::string head = address.substr(0, hash);
     const std::string fragment = hash == std::string::npos ? std::string() : address.substr(hash);
@@ -94,6 +107,15 @@ std::string WithPart(const std::string& address, int part) {
     const std::string fragment = hash == std::string::npos ? std::string() : plain.substr(hash);
     head += head.find('?') == std::string::npos ? '?' : '&';
     return head + kPartKey + std::to_string(part) + fragment;
+}
+
+uint64_t AddressHash(const std::string& address) {
+    uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : address) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
 }
 
 size_t PartBytes() {

@@ -2,6 +2,7 @@
 // Addresses of the private scheme that carries plain text through the text
 // filter, and their mapping back to the addresses the user knows.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace textroute {
@@ -33,6 +34,9 @@ int PartOf(const std::string& address);
 std::string WithoutPart(const std::string& address);
 // The address of part `part` of the text at `address` (no item for part 1).
 std::string WithPart(const std::string& address, int part);
+
+// A 64-bit FNV-1a hash of an address, naming the files kept for it.
+uint64_t AddressHash(const std::string& address);
 
 // The most converted bytes one part holds: the engine's renderer held a
 // 59 MB page in 2.6 GB and died at about 122 MB without layout hints, and a

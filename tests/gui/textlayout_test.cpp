@@ -14,6 +14,7 @@
 
 #include "view/tablehints.h"
 #include "view/textlayoutstore.h"
+#include "view/textpagecache.h"
 
 namespace fs = std::filesystem;
 
@@ -150,4 +151,25 @@ TEST_F(TextLayoutStoreTest, OnlyTheMostRecentRecordsAreKept) {
     EXPECT_EQ(records, CTextLayoutStore::kMaxRecords);
     EXPECT_TRUE(store.Load("file://" + books.front()).empty());
     EXPECT_EQ(store.Load("file://" + books.back()), (std::vector<uint32_t>{uint32_t(books.size())}));
+}
+
+TEST_F(TextLayoutStoreTest, CachePagesMapBackToTheirTextAndGoWithTheRun) {
+    textpagecache::SetFolderForTesting(m_dir + "/page cache");
+    const std::string priv = "pagora-txt://localfile.invalid/b/novel.txt?pagora-part=2";
+    const std::string path = textpagecache::FileFor(priv);
+    ASSERT_FALSE(path.empty());
+    std::ofstream(path) << "<html></html>";
+    // The engine reports the file with its blank escaped.
+    std::string address = "file://";
+    for (char c : path) address += c == ' ' ? std::string("%20") : std::string(1, c);
+    EXPECT_EQ(textpagecache::Unmapped(address), priv);
+    EXPECT_EQ(textpagecache::Unmapped(address + "#top"), priv);
+    for (const std::string& other : {std::string("file:///b/novel.txt"), std::string("http://h/a.txt"), priv})
+        EXPECT_EQ(textpagecache::Unmapped(other), other);
+    // Another text gets another file.
+    EXPECT_NE(textpagecache::FileFor("pagora-txt://localfile.invalid/b/novel.txt"), path);
+    textpagecache::RemoveOwnFiles();
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(textpagecache::Unmapped(address), address);
+    textpagecache::SetFolderForTesting({});
 }

@@ -95,6 +95,9 @@ TEST(TextParts, PartAddressesComeAndGoWithoutTouchingTheRest) {
     EXPECT_EQ(WithoutPart("http://h:1/a.txt?x=1&pagora-part=2"), "http://h:1/a.txt?x=1");
     EXPECT_EQ(PartOf("http://h:1/a.txt?x=1&pagora-part=12"), 12);
     EXPECT_EQ(PartOf("file:///b/novel.txt"), 1);
+    // Repeated items all go, so that the plain address is always the same.
+    EXPECT_EQ(WithoutPart("file:///b/n.txt?pagora-part=1?pagora-part=2"), "file:///b/n.txt");
+    EXPECT_EQ(WithPart("file:///b/n.txt?pagora-part=1?pagora-part=2", 3), "file:///b/n.txt?pagora-part=3");
     // Not a part item: left as it is.
     for (const char* address : {"file:///b/xpagora-part=2.txt", "http://h/a.txt?pagora-part=x",
                                 "http://h/a.txt?pagora-part=", "http://h/a.txt?mypagora-part=2"}) {
