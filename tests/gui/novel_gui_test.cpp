@@ -264,7 +264,9 @@ TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
 
 TEST(NovelGui, AStreamingTextIsReadyForWaitingCommandsAtItsFirstScreen) {
     CReaderRun run;
-    std::string book = run.WriteFile("novel.txt", Novel(10));
+    // Large enough to be still loading well after its first screen (a local
+    // text reaches the engine from a file of the page cache, in seconds).
+    std::string book = run.WriteFile("novel.txt", Novel(60));
     // "wait" ends when the page counts as ready; the text is then still streaming in.
     // (The pause lets the refused first navigation of the text end first.)
     auto out = run.Run({"navigate-nowait " + book, "sleep 300", "wait", "eval document.readyState",
