@@ -9,10 +9,9 @@
 #include <QVBoxLayout>
 
 #include "archive/homenamedialogmodel.h"
-#include "view/messagebox.h"
 
 CHomeNameDialog::CHomeNameDialog(const std::string& zhpPath, QWidget* parent)
-    : QDialog(parent), m_model(std::make_unique<CHomeNameDialogModel>(zhpPath, *this)) {
+    : CListDialog(parent), m_model(std::make_unique<CHomeNameDialogModel>(zhpPath, *this)) {
     setWindowTitle(QStringLiteral("压缩文件首页管理"));
     setObjectName(QStringLiteral("HomeNameDialog"));
     auto* layout = new QHBoxLayout(this);
@@ -67,20 +66,5 @@ CHomeNameDialog::~CHomeNameDialog() = default;
 
 void CHomeNameDialog::reject() { Finish(m_model->Cancel()); }
 
-void CHomeNameDialog::Finish(DialogOutcome outcome) {
-    if (outcome == DialogOutcome::Ok) QDialog::accept();
-    else if (outcome == DialogOutcome::Cancel) QDialog::reject();
-}
 
-void CHomeNameDialog::Refill() {
-    QSignalBlocker block(m_list);
-    m_list->clear();
-    for (const std::string& item : m_model->Items()) m_list->addItem(QString::fromStdString(item));
-    m_list->setCurrentRow(m_model->Selection());
-}
-
-void CHomeNameDialog::Beep(BeepKind) { readerbox::Beep(); }
-
-void CHomeNameDialog::ShowMessage(const std::string& text) { readerbox::Message(this, text); }
-
-bool CHomeNameDialog::AskYesNo(const std::string& text) { return readerbox::AskYesNo(this, text); }
+void CHomeNameDialog::Refill() { FillList(m_model->Items(), m_model->Selection()); }

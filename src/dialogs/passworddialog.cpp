@@ -9,10 +9,9 @@
 #include <QVBoxLayout>
 
 #include "archive/passworddialogmodel.h"
-#include "view/messagebox.h"
 
 CPasswordDialog::CPasswordDialog(const std::string& pwdPath, bool askMode, QWidget* parent)
-    : QDialog(parent), m_model(std::make_unique<CPasswordDialogModel>(pwdPath, askMode, *this)) {
+    : CListDialog(parent), m_model(std::make_unique<CPasswordDialogModel>(pwdPath, askMode, *this)) {
     setWindowTitle(QStringLiteral("压缩文件密码管理"));
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -62,20 +61,5 @@ int CPasswordDialog::Run() { return exec() == QDialog::Accepted ? 1 : 2; }
 
 void CPasswordDialog::reject() { Finish(m_model->Cancel()); }
 
-void CPasswordDialog::Finish(DialogOutcome outcome) {
-    if (outcome == DialogOutcome::Ok) QDialog::accept();
-    else if (outcome == DialogOutcome::Cancel) QDialog::reject();
-}
 
-void CPasswordDialog::Refill() {
-    QSignalBlocker block(m_list);
-    m_list->clear();
-    for (const std::string& item : m_model->Items()) m_list->addItem(QString::fromStdString(item));
-    m_list->setCurrentRow(m_model->Selection());
-}
-
-void CPasswordDialog::Beep(BeepKind) { readerbox::Beep(); }
-
-void CPasswordDialog::ShowMessage(const std::string& text) { readerbox::Message(this, text); }
-
-bool CPasswordDialog::AskYesNo(const std::string& text) { return readerbox::AskYesNo(this, text); }
+void CPasswordDialog::Refill() { FillList(m_model->Items(), m_model->Selection()); }
