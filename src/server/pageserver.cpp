@@ -243,7 +243,7 @@ bool CPageServer::BuildResponse(const std::string& request, std::string& head, B
         // The archive holder lets one extraction run at a time anyway; its
         // lock is built for waits that run a hook and costs a busy server
         // several system calls per wait, a plain mutex far fewer.
-        std::lock_guard<std::mutex> guard(m_extractLock);
+        std::lock_guard<CAdaptiveMutex> guard(m_extractLock);
         entry.reset(m_extract(path, &size));
     }
     if (!entry) {

@@ -2,6 +2,7 @@
 // CPageServer: the loopback server of the reader; it answers each GET request
 // with the archive entry that the request path names.
 
+#include "server/adaptivemutex.h"
 #include "server/socketserver.h"
 
 #include <cstddef>
@@ -50,7 +51,7 @@ private:
     static std::string ErrorResponse(const char* status);
 
     Extractor m_extract;
-    std::mutex m_extractLock; // one extraction at a time
+    CAdaptiveMutex m_extractLock; // one extraction at a time
     std::string m_defaultDocument = kDefaultDocument;
     std::unordered_map<std::string, std::string> m_contentTypes;
 };

@@ -143,6 +143,8 @@ private:
     // was not in the list (it then ends, detached).
     bool RemoveClient(int socket, ClientStart* start, Worker* self);
     bool ShutdownRequested(int waitMs) const;
+    // Sets the shutdown event and wakes the listener out of its accept.
+    void RequestShutdown();
     void CloseEvents();
     void DeleteSpareWorkers();
     // Ends and joins the parked threads beyond kParkedThreadsKept and those
@@ -155,6 +157,10 @@ private:
     uint32_t m_clientTimeoutMs = 0;
     int m_shutdownEvent = -1; // eventfd; readable once shutdown was requested
     int m_readyEvent = -1; // eventfd that is always readable, to wake a parked thread
+    // The listening socket, blocking: the listener sleeps in accept. It is
+    // made by the listener and closed by whoever collects the listener, so
+    // that waking it (shutdown of the socket) never meets a reused number.
+    std::atomic<int> m_listener{-1};
 
     pthread_t m_acceptThread{};
     pthread_t m_helperThread{};

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -171,6 +172,26 @@ TEST_F(SocketServerTest, StartAndStopFollowTheirRules)
     ASSERT_TRUE(m_server.Run(first, 1000));
     EXPECT_EQ(Body(Get("page.htm")), "<html>page</html>");
     EXPECT_TRUE(m_server.Shutdown());
+
+    // Every stop ends a listener asleep in accept at once and leaves no
+    // descriptor behind (the listening socket and the events are closed).
+    const auto openDescriptors = [] {
+        size_t n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+            n += entry.path().filename() != "." ? 1 : 0;
+        return n;
+    };
+    const size_t descriptors = openDescriptors();
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(m_server.Run(0, 1000));
+        if (i % 2) {
+            EXPECT_EQ(Body(Get("page.htm")), "<html>page</html>");
+        }
+        EXPECT_TRUE(m_server.Shutdown());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(openDescriptors(), descriptors);
 }
 
 TEST_F(SocketServerTest, ListensOnTheLoopbackAddressOnly)
