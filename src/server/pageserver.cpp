@@ -171,22 +171,44 @@ bool CPageServer::HostIsLoopback(const std::string& request) const
     return true;
 }
 
+namespace {
+
+// The date of the current second, formatted once per second and thread:
+// every answer carries it.
+const std::string& CurrentHttpDate()
+{
+    thread_local std::time_t s_second = -1;
+    thread_local std::string s_text;
+    const std::time_t now = std::time(nullptr);
+    if (now != s_second) {
+        s_text = CPageServer::FormatHttpDate(now);
+        s_second = now;
+    }
+    return s_text;
+}
+
+} // namespace
+
 std::string CPageServer::SuccessHead(size_t bodySize, const std::string& contentType)
 {
-    const std::string date = FormatHttpDate(std::time(nullptr));
-    char header[1024];
-    const int len = std::snprintf(header, sizeof header,
-                                  "HTTP/1.0 %s\r\nDate: %s\r\nServer: %s\r\nAccept-Ranges: bytes\r\n"
-                                  "Content-Length: %zu\r\nConnection: %s\r\nContent-Type: %s\r\n%s\r\n\r\n",
-                                  "200 OK", date.c_str(), kServerName, bodySize, "close", contentType.c_str(),
-                                  "Pragma:No-cache\r\nCache-Control:no-cache\r\nExpires:0");
-    // The content types are short table entries, so the head always fits.
-    return std::string(header, std::min(static_cast<size_t>(len), sizeof header - 1));
+    // Put together piece by piece: it is built for every answer.
+    std::string head;
+    head.reserve(256 + contentType.size());
+    head += "HTTP/1.0 200 OK\r\nDate: ";
+    head += CurrentHttpDate();
+    head += "\r\nServer: ";
+    head += kServerName;
+    head += "\r\nAccept-Ranges: bytes\r\nContent-Length: ";
+    head += std::to_string(bodySize);
+    head += "\r\nConnection: close\r\nContent-Type: ";
+    head += contentType;
+    head += "\r\nPragma:No-cache\r\nCache-Control:no-cache\r\nExpires:0\r\n\r\n";
+    return head;
 }
 
 std::string CPageServer::ErrorResponse(const char* status)
 {
-    const std::string date = FormatHttpDate(std::time(nullptr));
+    const std::string& date = CurrentHttpDate();
     char text[512];
     const int len = std::snprintf(text, sizeof text,
                                   "HTTP/1.0 %s\r\nContent-Length: %d\r\nContent-Type: text/html\r\nDate: %s\r\n"

@@ -469,7 +469,8 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
     if (parked) {
         {
             std::lock_guard<std::mutex> guard(m_clientLock);
-            m_clients.push_back(parked);
+            parked->listed = m_clients.insert(m_clients.end(), parked);
+            parked->inClientList = true;
         }
         // Off the list, the record is this thread's to hand the connection
         // to. The thread is not woken now but by the request's arrival, which
@@ -533,7 +534,8 @@ bool CSocketServer::AddClient(int socket, const std::string& peerAddress, uint16
         return false;
     }
     worker->stack = stack;
-    m_clients.push_back(worker);
+    worker->listed = m_clients.insert(m_clients.end(), worker);
+    worker->inClientList = true;
     return true;
 }
 
@@ -735,12 +737,10 @@ bool CSocketServer::RemoveClient(int socket, ClientStart* start, Worker* self)
     {
         std::lock_guard<std::mutex> guard(m_clientLock);
         delete start;
-        for (auto it = m_clients.begin(); it != m_clients.end(); ++it) {
-            if (*it == self) {
-                m_clients.erase(it);
-                found = true;
-                break;
-            }
+        if (self->inClientList) {
+            m_clients.erase(self->listed);
+            self->inClientList = false;
+            found = true;
         }
     }
     if (found) {

@@ -123,6 +123,10 @@ private:
         // may take it. Before that only its socket's own event may.
         std::atomic<uintptr_t> next{0};
         std::atomic<bool> quit{false};
+        // Its place in the client list while it serves a connection, so that
+        // leaving the list does not walk it (under the client-list lock).
+        std::list<Worker*>::iterator listed;
+        bool inClientList = false;
         int wait = -1; // epoll set
         bool sawShutdown = false; // the thread's own: the one shutdown report came
         std::chrono::steady_clock::time_point parkedSince;
