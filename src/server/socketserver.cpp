@@ -424,11 +424,12 @@ void CSocketServer::AcceptLoop(LaunchSignal* launch)
         const int client = accept4(listener, reinterpret_cast<sockaddr*>(&peer), &peerLen,
                                    SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
+            const int error = errno;
+            if (error == EINTR || error == ECONNABORTED)
                 continue;
             if (ShutdownRequested(0))
                 break;
-            if (errno == EINVAL || errno == EBADF || errno == ENOTSOCK) {
+            if (error == EINVAL || error == EBADF || error == ENOTSOCK) {
                 ServerLog(kServerLogName, "WSAEnumNetworkEvents(...) failure", place);
                 break;
             }
