@@ -101,18 +101,19 @@ void CScriptDriver::RunNext() {
             Print("SCROLL: " + (offsets ? std::to_string(offsets->first) + "," + std::to_string(offsets->second)
                                         : std::string("<no answer>")));
         } else if (verb == "scrollto") {
-            // Ends once the view has been told of the new offsets (a page that
-            // cannot scroll that far ends it after a few seconds), so that a
-            // command after it sees them even on a busy machine.
+            // Ends once the view has been told of the new offsets, so that a
+            // command after it sees them even on a busy machine. A page still
+            // growing is asked again until it is tall enough; one that never
+            // gets there ends it after a few seconds.
             const std::pair<int, int> target(rest.section(' ', 0, 0).toInt(), rest.section(' ', 1, 1).toInt());
-            view->ScrollTo(target.first, target.second);
             QElapsedTimer timer;
             timer.start();
             do {
+                view->ScrollTo(target.first, target.second);
                 QEventLoop loop;
-                QTimer::singleShot(timer.elapsed() < 200 ? 200 : 20, &loop, &QEventLoop::quit);
+                QTimer::singleShot(200, &loop, &QEventLoop::quit);
                 loop.exec();
-            } while (browser->ScrollOffsets() != target && timer.elapsed() < 3000);
+            } while (browser->ScrollOffsets() != target && timer.elapsed() < 5000);
         } else if (verb == "click") {
             browser->EvaluateText("document.getElementById('" + rest.toStdString() + "').click(); 'ok'", kAnswerMs);
             if (!WaitForNextPage(30000)) Print("TIMEOUT: click " + rest.toStdString());
