@@ -16,6 +16,7 @@
 #include "frame/progressstatusbar.h"
 #include "server/pageserver.h"
 #include "view/browsercontrol.h"
+#include "view/messagebox.h"
 #include "view/pagoraview.h"
 
 namespace {
@@ -63,6 +64,19 @@ bool CScriptDriver::WaitForNextPage(int timeoutMs) {
     return m_completions != before;
 }
 
+template <typename Done>
+bool CScriptDriver::WaitUntil(Done done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() >= timeoutMs) return false;
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
 void CScriptDriver::RunNext() {
     CPagoraView* view = m_frame->View();
     while (m_next < m_commands.size()) {
@@ -75,14 +89,8 @@ void CScriptDriver::RunNext() {
         if (verb == "wait") {
             browser->WaitComplete(60000);
         } else if (verb == "restored") {
-            // Waits until a saved reading position has been applied (or given up).
-            QElapsedTimer timer;
-            timer.start();
-            while (view->RestorePending() && timer.elapsed() < 60000) {
-                QEventLoop loop;
-                QTimer::singleShot(20, &loop, &QEventLoop::quit);
-                loop.exec();
-            }
+            // Waits until a saved reading position has been applied.
+            if (!WaitUntil([view] { return !view->RestorePending(); }, 90000)) Print("TIMEOUT: restored");
         } else if (verb == "eval") {
             // One line per answer: line breaks are shown as "\n".
             std::string value = browser->EvaluateText(rest.toStdString(), kAnswerMs).value_or("<no answer>");
@@ -158,6 +166,16 @@ void CScriptDriver::RunNext() {
             Print("SETTING: " + std::to_string(MainParaBlock().GetValue(rest.toInt())));
         } else if (verb == "string") {
             Print("STRING: " + MainParaBlock().GetString(rest.toInt()));
+        } else if (verb == "waitfor") {
+            // For states the page has no event for (complete, a part shown).
+            const std::string script = rest.toStdString();
+            if (!WaitUntil([&] { return view->Browser()->EvaluateText(script, kAnswerMs).value_or("") == "true"; },
+                           90000))
+                Print("TIMEOUT: " + line.toStdString());
+        } else if (verb == "messages") {
+            const int count = rest.toInt();
+            if (!WaitUntil([count] { return readerbox::MessageCount() >= count; }, 90000))
+                Print("TIMEOUT: " + line.toStdString());
         } else if (verb == "sleep") {
             QEventLoop loop;
             QTimer::singleShot(rest.toInt(), &loop, &QEventLoop::quit);

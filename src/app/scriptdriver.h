@@ -32,7 +32,10 @@ public:
     //   pane <id>             prints "PANE: <text>"
     //   setting <key index>   prints "SETTING: <value>"
     //   string <key index>    prints "STRING: <value>"
-    //   sleep <ms>
+    //   waitfor <script>      asks the page again until the script answers "true"
+    //                         (prints "TIMEOUT: ..." after 90 s)
+    //   messages <n>          waits until the run has shown n messages in all
+    //   sleep <ms>            (only where a test needs time itself to pass)
     //   screenshot <file>     saves the window, prints "SCREENSHOT: <file>"
     //   firstscreen <path>    opens a text file, prints "FIRSTSCREEN: <ms>" once text shows
     //   frame <question>      prints "FRAME: <answer>" from the main window's Describe
@@ -48,6 +51,9 @@ public:
 private:
     void RunNext();
     bool WaitForNextPage(int timeoutMs);
+    // Pumps events until `done` is true or the time is up; false on time-out.
+    template <typename Done>
+    bool WaitUntil(Done done, int timeoutMs);
     void Print(const std::string& line);
 
     CMainFrame* m_frame;

@@ -21,6 +21,7 @@
 #include <QWebEngineView>
 
 #include <cstdlib>
+#include <memory>
 
 #include "app/localpath.h"
 #include "platform/registrystore.h"
@@ -313,16 +314,26 @@ bool CBrowserControl::WaitComplete(int timeoutMs) {
 }
 
 std::optional<std::string> CBrowserControl::EvaluateText(const std::string& script, int timeoutMs) {
-    QEventLoop loop;
-    std::optional<std::string> result;
-    QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(QString::fromStdString(script), [&](const QVariant& value) {
-        result = value.isValid() ? value.toString().toStdString() : std::string();
-        loop.quit();
+    // The wait and the answer live on the heap, shared with the callback: an
+    // answer that comes after the time-out finds its loop gone and writes
+    // into an answer nobody reads any more, never into a finished call's
+    // frame or into the wait of a later question. User input waits until
+    // the answer is in, so a key or a click cannot start a command (or close
+    // the window) in the middle of another.
+    auto answer = std::make_shared<std::optional<std::string>>();
+    auto* loop = new QEventLoop;
+    QPointer<QEventLoop> waiting(loop);
+    m_page->runJavaScript(QString::fromStdString(script), [answer, waiting](const QVariant& value) {
+        *answer = value.isValid() ? value.toString().toStdString() : std::string();
+        if (waiting && waiting->isRunning()) waiting->quit();
     });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return result;
+    // A page that cannot run scripts answers at once, before the wait.
+    if (!answer->has_value()) {
+        QTimer::singleShot(timeoutMs, loop, &QEventLoop::quit);
+        loop->exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    delete loop;
+    return *answer;
 }
 
 std::string CBrowserControl::DocumentHtml(int timeoutMs) {
@@ -367,8 +378,15 @@ void CBrowserControl::ScrollToWhenTallEnough(int x, int y, bool loaded, std::fun
     // table above the offset is laid out for real (a batch at a time, so the
     // page stays responsive), and keeps that height as its placeholder.
     // The last table of a page still loading may still grow: it waits.
+    // The answer names the document that gave it: until the new page has
+    // replaced the one before it (or the empty one of a new renderer), an
+    // answer is not taken for the new page's. And only the document itself
+    // says whether it is complete: the control's own flag can be set by the
+    // end of a load that was refused or belonged to a dead renderer.
     static const char* kScript = R"JS(
 (function(x,y,loaded){
+loaded=loaded&&document.readyState=='complete';
+return location.href+'\n'+((function(){
 var e=document.scrollingElement||document.documentElement,b=document.body;
 if(!e||!b)return false;
 var ts=b.getElementsByTagName('table');
@@ -398,6 +416,7 @@ if(ts.length&&getComputedStyle(ts[0]).contentVisibility=='auto'){
 if(!loaded&&(e.scrollHeight-e.clientHeight<y||(x>0&&e.scrollWidth-e.clientWidth<x)))return false;
 window.scrollTo(x,y);
 return loaded||(Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y);
+})()?'1':'0');
 })(%1,%2,%3))JS";
     // Asking the page forces a layout, which on a long text without the
     // hints costs about a second: while the page loads, ask only once the
@@ -411,8 +430,18 @@ return loaded||(Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y);
     const QString script =
         QString::fromLatin1(kScript).arg(x).arg(y).arg(loaded ? QStringLiteral("true") : QStringLiteral("false"));
     QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(script, [guard, done = std::move(done)](const QVariant& fitted) {
-        if (guard && done) done(fitted.toBool());
+    m_page->runJavaScript(script, [guard, done = std::move(done)](const QVariant& answer) {
+        if (!guard || !done) return;
+        const QString text = answer.toString();
+        const qsizetype cut = text.lastIndexOf('\n');
+        if (cut < 0) {
+            done(false);
+            return;
+        }
+        // Compared as the view knows addresses, without the fragment.
+        auto plain = [](const QUrl& url) { return AddressForView(url.adjusted(QUrl::RemoveFragment)); };
+        const bool samePage = plain(QUrl(text.left(cut))) == plain(guard->m_page->url());
+        done(samePage && text.mid(cut + 1) == QLatin1String("1"));
     });
 }
 

@@ -9,12 +9,15 @@
 namespace readerbox {
 namespace {
 std::atomic<bool> s_print{false};
-}
+std::atomic<int> s_messages{0};
+}  // namespace
 
 void SetPrintInsteadOfBoxes(bool print) { s_print = print; }
 bool PrintsInsteadOfBoxes() { return s_print; }
+int MessageCount() { return s_messages; }
 
 void Message(QWidget* parent, const std::string& text) {
+    ++s_messages;
     if (s_print) {
         std::printf("MESSAGE: %s\n", text.c_str());
         std::fflush(stdout);

@@ -19,5 +19,7 @@ void Beep();
 // and questions are answered No.
 void SetPrintInsteadOfBoxes(bool print);
 bool PrintsInsteadOfBoxes();
+// How many OK boxes (or printed messages) this run has shown so far.
+int MessageCount();
 
 }  // namespace readerbox

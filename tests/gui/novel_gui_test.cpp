@@ -83,6 +83,8 @@ int KillRenderersOf(const std::string& folder) {
     return killed;
 }
 
+const char kComplete[] = "document.readyState=='complete'";
+
 }  // namespace
 
 TEST(NovelGui, LongTextReopensAtTheExactSavedOffset) {
@@ -99,7 +101,8 @@ TEST(NovelGui, LongTextReopensAtTheExactSavedOffset) {
     EXPECT_NE(run.IniText().find("PARA_STARTPOINT_Y=" + std::to_string(y)), std::string::npos) << run.IniText();
 
     // A restart restores the offset exactly, and it stays after the text completed.
-    auto again = run.Run({"scroll", "sleep 1500", "scroll", "location", "close"}, {"--report-first-load"}, nullptr, 180);
+    auto again = run.Run({"scroll", std::string("waitfor ") + kComplete, "scroll", "location", "close"},
+                         {"--report-first-load"}, nullptr, 180);
     EXPECT_EQ(CReaderRun::Value(again, "SCROLL", 0), "0," + std::to_string(y));
     EXPECT_EQ(CReaderRun::Value(again, "SCROLL", 1), "0," + std::to_string(y));
     EXPECT_EQ(CReaderRun::Value(again, "LOCATION"), "file://" + book);
@@ -126,17 +129,22 @@ TEST(NovelGui, SavedOffsetIsAppliedWhileTheTextIsStillLoading) {
     EXPECT_EQ(CReaderRun::Value(again, "SCROLL"), "0," + y);
 }
 
-// The numbered line at the top of the window, e.g. "第51234行".
-const char kLineAtTop[] =
-    "eval (function(){var r=document.caretRangeFromPoint(innerWidth/2,12);if(!r)return '';"
-    "var m=(r.startContainer.textContent||'').match(/第[0-9]+行/);return m?m[0]:'';})()";
+// The numbered line at the top of the window, e.g. "第51234行". A table that
+// has just come into view is drawn at the next frame; until then a point on
+// it finds no text of its own, so the line is asked for until it is there.
+const char kWaitLineAtTop[] =
+    "waitfor (function(){var p=document.elementFromPoint(innerWidth/2,12),t=p&&p.closest('table'),"
+    "r=document.caretRangeFromPoint(innerWidth/2,12);window.__line='';"
+    "if(!t||!r||!t.contains(r.startContainer))return false;"
+    "var m=(r.startContainer.textContent||'').match(/第[0-9]+行/);window.__line=m?m[0]:'';return !!m;})()";
+const char kLineAtTop[] = "eval window.__line";
 
 TEST(NovelGui, ReopenedTextShowsTheSameLinesAtTheSavedOffset) {
     CReaderRun run;
     std::string book = run.WriteFile("novel.txt", Novel(10));
     const std::string y = "2000000";
     // A jump far into the text: the tables passed over were never laid out.
-    auto first = run.Run({"sleep 6000", "eval document.readyState", "scrollto 0 " + y, "scroll", kLineAtTop, "close"},
+    auto first = run.Run({std::string("waitfor ") + kComplete, "eval document.readyState", "scrollto 0 " + y, "scroll", kWaitLineAtTop, kLineAtTop, "close"},
                          {book}, nullptr, 180);
     ASSERT_EQ(CReaderRun::Value(first, "EVAL", 0), "complete") << "the text did not finish loading in time";
     ASSERT_EQ(CReaderRun::Value(first, "SCROLL"), "0," + y);
@@ -144,7 +152,7 @@ TEST(NovelGui, ReopenedTextShowsTheSameLinesAtTheSavedOffset) {
     ASSERT_FALSE(line.empty());
     EXPECT_TRUE(fs::exists(run.Folder() + "/TextLayout")) << "the table heights were not kept";
 
-    auto again = run.Run({"restored", "scroll", kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
+    auto again = run.Run({"restored", "scroll", kWaitLineAtTop, kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
     EXPECT_FALSE(CReaderRun::Value(again, "RESTORED").empty());
     EXPECT_EQ(CReaderRun::Value(again, "SCROLL"), "0," + y);
     EXPECT_EQ(CReaderRun::Value(again, "EVAL"), line);
@@ -161,11 +169,11 @@ TEST(NovelGui, WithoutKeptHeightsTheOffsetCountsOnRealLayout) {
     std::string book = run.WriteFile("novel.txt", Novel(10));
     const std::string y = "1500000";
     // The whole text laid out for real: the line at the offset there is the reference.
-    auto reference = run.Run({"sleep 6000", "eval document.readyState",
+    auto reference = run.Run({std::string("waitfor ") + kComplete, "eval document.readyState",
                               "eval (function(){var t=document.getElementsByTagName('table');"
                               "for(var i=0;i<t.length;i++)t[i].style.contentVisibility='visible';"
                               "return String(t.length);})()",
-                              "scrollto 0 " + y, "scroll", kLineAtTop, "close"},
+                              "scrollto 0 " + y, "scroll", kWaitLineAtTop, kLineAtTop, "close"},
                              {book}, nullptr, 180);
     ASSERT_EQ(CReaderRun::Value(reference, "EVAL", 0), "complete") << "the text did not finish loading in time";
     ASSERT_EQ(CReaderRun::Value(reference, "SCROLL"), "0," + y);
@@ -174,7 +182,7 @@ TEST(NovelGui, WithoutKeptHeightsTheOffsetCountsOnRealLayout) {
 
     // Kept heights lost (or never written): the tables above the offset are laid out first.
     fs::remove_all(run.Folder() + "/TextLayout");
-    auto restored = run.Run({"restored", "scroll", kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
+    auto restored = run.Run({"restored", "scroll", kWaitLineAtTop, kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
     EXPECT_FALSE(CReaderRun::Value(restored, "RESTORED").empty());
     EXPECT_EQ(CReaderRun::Value(restored, "SCROLL"), "0," + y);
     EXPECT_EQ(CReaderRun::Value(restored, "EVAL"), line);
@@ -191,7 +199,7 @@ TEST(NovelGui, WithoutKeptHeightsTheOffsetCountsOnRealLayout) {
         while (in >> h) out += std::to_string(h + 6400) + " ";
         std::ofstream(entry.path(), std::ios::trunc) << out << "\n";
     }
-    auto stale = run.Run({"restored", "scroll", kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
+    auto stale = run.Run({"restored", "scroll", kWaitLineAtTop, kLineAtTop, "close"}, {"--report-first-load"}, nullptr, 180);
     EXPECT_EQ(CReaderRun::Value(stale, "SCROLL"), "0," + y);
     EXPECT_EQ(CReaderRun::Value(stale, "EVAL"), line);
 }
@@ -204,7 +212,8 @@ TEST(NovelGui, AVeryLongTextIsReadInPartsAndReopensInThePartBeingRead) {
     const char kIsPart[] = "eval String(document.getElementById('pagora-text-part') != null)";
     auto first = run.Run({"eval String(document.getElementById('pagora-text-limit') != null)",
                           "eval (function(){document.querySelector('#pagora-text-limit a').click();return 'ok';})()",
-                          "sleep 4000", "location", kIsPart, "scrollto 0 20000", "scroll", kLineAtTop, "close"},
+                          "waitfor document.getElementById('pagora-text-part') != null && " + std::string(kComplete),
+                          "location", kIsPart, "scrollto 0 20000", "scroll", kWaitLineAtTop, kLineAtTop, "close"},
                          {book}, nullptr, 180);
     EXPECT_EQ(CReaderRun::Value(first, "EVAL", 0), "true") << "the first part does not end with a link";
     EXPECT_EQ(CReaderRun::Value(first, "LOCATION"), "file://" + book) << "the view knows the text by its plain address";
@@ -215,7 +224,7 @@ TEST(NovelGui, AVeryLongTextIsReadInPartsAndReopensInThePartBeingRead) {
     // Lines of the second part come after those of the first (about 17 000 lines a part).
     EXPECT_GT(std::atoi(line.c_str() + std::string("第").size()), 10000) << line;
 
-    auto again = run.Run({"restored", "location", kIsPart, "scroll", kLineAtTop, "close"}, {}, nullptr, 180);
+    auto again = run.Run({"restored", "location", kIsPart, "scroll", kWaitLineAtTop, kLineAtTop, "close"}, {}, nullptr, 180);
     ::unsetenv("PAGORA_TEXT_PART_BYTES");
     EXPECT_EQ(CReaderRun::Value(again, "LOCATION"), "file://" + book);
     EXPECT_EQ(CReaderRun::Value(again, "EVAL", 0), "true") << "the reader did not come back to the second part";
@@ -241,9 +250,11 @@ TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
             killed += KillRenderersOf(run.Folder());
         }
     });
-    auto out = run.Run({"scrollto 0 1500", "sleep 300", "screenshot " + marker, "sleep 5000", "restored", "location", "scroll",
-                        "eval document.title", "open " + text, "scrollto 0 4000", "sleep 300",
-                        "screenshot " + marker2, "sleep 5000", "restored", "location", "scroll", "close"},
+    // Each kill is seen through the reader's notice; the page is then read
+    // once the reader has put the offset back.
+    auto out = run.Run({"scrollto 0 1500", "screenshot " + marker, "messages 1", "restored", "location", "scroll",
+                        "eval document.title", "open " + text, "scrollto 0 4000", "screenshot " + marker2,
+                        "messages 2", "restored", "location", "scroll", "close"},
                        {page}, nullptr, 120);
     stop = true;
     killer.join();
