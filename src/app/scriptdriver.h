@@ -34,6 +34,9 @@ public:
     //   string <key index>    prints "STRING: <value>"
     //   waitfor <script>      asks the page again until the script answers "true"
     //                         (prints "TIMEOUT: ..." after 90 s)
+    //   until <pattern> | <command>   runs the command again (silently) until what
+    //                         it prints matches the regular expression, then
+    //                         prints that once (after "TIMEOUT: ..." after 90 s)
     //   messages <n>          waits until the run has shown n messages in all
     //   sleep <ms>            (only where a test needs time itself to pass)
     //   screenshot <file>     saves the window, prints "SCREENSHOT: <file>"
@@ -50,6 +53,8 @@ public:
 
 private:
     void RunNext();
+    // Runs one command; false once the script has ended (close).
+    bool RunLine(const QString& line);
     bool WaitForNextPage(int timeoutMs);
     // Pumps events until `done` is true or the time is up; false on time-out.
     template <typename Done>
@@ -63,4 +68,6 @@ private:
     bool m_started = false;
     int m_completions = 0;
     bool m_reportFirstLoad = false;
+    bool m_capture = false;  // Print collects into m_captured instead
+    std::string m_captured;
 };

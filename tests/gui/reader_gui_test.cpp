@@ -121,8 +121,8 @@ TEST(ReaderGui, FolderAndArchiveIndexCommandsReportMissingPages) {
     std::string page = run.WriteFile("lonely/page.htm", "<html><body>no index here</body></html>");
     // 32795: current folder's home page; inside an archive at top level, 32799
     // (parent folder) has nowhere to go.
-    auto out = run.Run({"command 32795", "sleep 300", "open " + kSamples + "/lighthouse.zip", "command 32799",
-                        "sleep 300", "close"},
+    auto out = run.Run({"command 32795", "messages 1", "open " + kSamples + "/lighthouse.zip", "command 32799",
+                        "messages 2", "close"},
                        {page});
     EXPECT_EQ(CReaderRun::Value(out, "MESSAGE", 0), "抱歉，在此目录下找不到index.htm。");
     EXPECT_EQ(CReaderRun::Value(out, "MESSAGE", 1), "抱歉，已经没有上级目录可以去了，没事请不要乱跑。");
@@ -132,7 +132,8 @@ TEST(ReaderGui, APageThatClosesItsWindowGetsANewBrowserAtTheHomePage) {
     CReaderRun run;
     std::string page =
         run.WriteFile("closer.htm", "<html><body><button id='c' onclick='window.close()'>x</button></body></html>");
-    auto out = run.Run({"eval document.getElementById('c').click(); 'clicked'", "sleep 2000", "wait", "location",
+    auto out = run.Run({"eval document.getElementById('c').click(); 'clicked'",
+                        "waitfor location.protocol == 'res:' && document.readyState == 'complete'", "location",
                         "eval document.title", "close"},
                        {page});
     EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "res://pagora/Pagora_home.page");
@@ -167,16 +168,14 @@ TEST(ReaderGui, DecodedSourceAndTextGoToTheTextViewerThroughATemporaryFile) {
     // The visible text exists only after the page's own script ran.
     std::string page = run.WriteFile(
         "hidden.htm", "<html><body><script>document.write('<p id=made>made by ' + 'script</p>');</script></body></html>");
-    run.Run({"command 32812", "command 32813", "sleep 1500", "close"}, {"--text-viewer", viewer, page});
-    std::string viewed;
-    {
-        FILE* f = std::fopen((run.Folder() + "/viewed.txt").c_str(), "rb");
-        ASSERT_NE(f, nullptr) << "the text viewer was not started";
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) viewed.append(buf, n);
-        std::fclose(f);
-    }
+    run.Run({"command 32812", "command 32813", "close"}, {"--text-viewer", viewer, page});
+    // The viewer runs on its own after the reader handed the file over: the
+    // source and then the text.
+    std::string viewed = CReaderRun::WaitForFileText(run.Folder() + "/viewed.txt", [](const std::string& text) {
+        size_t html = text.find("</html>");
+        return html != std::string::npos && text.find("made by script", html) != std::string::npos;
+    });
+    ASSERT_FALSE(viewed.empty()) << "the text viewer was not started";
     EXPECT_NE(viewed.find("<p id=\"made\">made by script</p>"), std::string::npos) << viewed;
     // The plain text follows the source: the words once more, without markup.
     size_t html = viewed.find("</html>");
@@ -202,7 +201,7 @@ TEST(ReaderGui, WrongPasswordsBringUpTheAskingPasswordDialog) {
     CReaderRun run;
     std::string zip = MakeEncryptedArchive(run);
     ASSERT_FALSE(zip.empty());
-    auto out = run.Run({"navigate-nowait " + zip, "sleep 3000", "password-answer 2", "eval document.body.innerText",
+    auto out = run.Run({"navigate-nowait " + zip, "messages 1", "password-answer 2", "eval document.body.innerText",
                         "close"},
                        {});
     EXPECT_EQ(CReaderRun::Value(out, "MESSAGE"), "压缩文件密码管理");
@@ -215,7 +214,7 @@ TEST(ReaderGui, OpeningAnotherArchiveWhileTheServerWaitsForThePasswordDoesNotHan
     std::string zip = MakeEncryptedArchive(run);
     ASSERT_FALSE(zip.empty());
     int code = -1;
-    auto out = run.Run({"navigate-nowait " + zip, "sleep 3000", "open " + kSamples + "/lighthouse.zip", "location",
+    auto out = run.Run({"navigate-nowait " + zip, "messages 1", "open " + kSamples + "/lighthouse.zip", "location",
                         "close"},
                        {}, &code, 60);
     EXPECT_EQ(CReaderRun::Value(out, "MESSAGE"), "压缩文件密码管理");

@@ -1,10 +1,12 @@
 #include "readerrun.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -72,6 +74,20 @@ std::string CReaderRun::Value(const std::vector<std::string>& lines, const std::
     for (const std::string& line : lines)
         if (line.compare(0, prefix.size() + 2, prefix + ": ") == 0 && nth-- == 0) return line.substr(prefix.size() + 2);
     return {};
+}
+
+std::string CReaderRun::WaitForFileText(const std::string& path, const std::function<bool(const std::string&)>& ready,
+                                        int timeoutSeconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    std::string text;
+    for (;;) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        text = s.str();
+        if (ready(text) || std::chrono::steady_clock::now() > end) return text;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 std::string CReaderRun::IniText() const {

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the real reader program from a private copy (so its settings files
 // stay in a temporary folder) with a script, and collects what it prints.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ public:
                                  int* exitCode = nullptr, int timeoutSeconds = 90) const;
     // The text after "PREFIX: " of the first line with that prefix ("" when none).
     static std::string Value(const std::vector<std::string>& lines, const std::string& prefix, int nth = 0);
+    // Waits until the file's text satisfies `ready` (another process writes
+    // it) and returns the text; what it holds when the time is up otherwise.
+    static std::string WaitForFileText(const std::string& path, const std::function<bool(const std::string&)>& ready,
+                                       int timeoutSeconds = 60);
     // The settings file the program keeps beside itself.
     std::string IniText() const;
 
