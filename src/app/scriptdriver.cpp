@@ -122,9 +122,15 @@ bool CScriptDriver::RunLine(const QString& line) {
     } else if (verb == "restored") {
         // Waits until a saved reading position has been applied.
         if (!WaitUntil([view] { return !view->RestorePending(); }, 90000)) Print("TIMEOUT: restored");
-    } else if (verb == "eval") {
-        // One line per answer: line breaks are shown as "\n".
-        std::string value = browser->EvaluateText(rest.toStdString(), kAnswerMs).value_or("<no answer>");
+    } else if (verb == "eval" || verb == "eval-ms") {
+        // One line per answer: line breaks are shown as "\n". "eval-ms MS
+        // SCRIPT" gives the page only that long to answer.
+        int within = kAnswerMs;
+        if (verb == "eval-ms") {
+            within = rest.section(' ', 0, 0).toInt();
+            rest = rest.section(' ', 1);
+        }
+        std::string value = browser->EvaluateText(rest.toStdString(), within).value_or("<no answer>");
         std::string escaped;
         for (char c : value) {
             if (c == '\n') escaped += "\\n";

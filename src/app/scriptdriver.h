@@ -15,6 +15,7 @@ public:
     // Commands, one a line:
     //   wait                  until the current page is complete
     //   eval <script>         prints "EVAL: <result>" (line breaks as "\\n")
+    //   eval-ms <ms> <script> the same, giving the page only that long to answer
     //   location              prints "LOCATION: <address>"
     //   title                 prints "TITLE: <window title>"
     //   scroll                prints "SCROLL: x,y" (read through the page)

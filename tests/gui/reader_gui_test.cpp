@@ -161,6 +161,19 @@ TEST(ReaderGui, TextEntryOfAnArchiveIsConvertedAndKeepsItsAddressInTheHistory) {
     EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "true");
 }
 
+TEST(ReaderGui, AnAnswerThatComesAfterItsTimeOutIsNotTakenForTheNextOne) {
+    CReaderRun run;
+    std::string page = run.WriteFile("plain.htm", "<html><body>plain</body></html>");
+    // The first question keeps the page busy for two seconds but is given a
+    // tenth of one; its late answer must not end or fill the next question.
+    auto out = run.Run({"eval-ms 100 (function(){var t=Date.now();while(Date.now()-t<2000);return 'late';})()",
+                        "eval 'second'", "eval 'third'", "close"},
+                       {page});
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0), "<no answer>");
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "second");
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 2), "third");
+}
+
 TEST(ReaderGui, DecodedSourceAndTextGoToTheTextViewerThroughATemporaryFile) {
     CReaderRun run;
     std::string viewer = run.WriteFile("viewer.sh", "#!/bin/sh\ncat \"$1\" >> '" + run.Folder() + "/viewed.txt'\n");
