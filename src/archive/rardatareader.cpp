@@ -108,6 +108,18 @@ bool AppendJoinedRar5Header(std::vector<unsigned char>& image, const unsigned ch
     return true;
 }
 
+// A piece followed by others carries the CRC of its own packed bytes; the
+// last one that of the whole file, which the caller checks. RAR 4 writers
+// before 2.0 left the field empty (0xFFFFFFFF or older versions).
+bool PieceCrcHolds(int version, const RarFilePart& piece, const unsigned char* data)
+{
+    if (!(piece.flags & kRarFlagSplitAfter))
+        return true;
+    if (version == 5 ? !piece.hasCrc : piece.unpVer < 20 || piece.crc == 0xFFFFFFFFu)
+        return true;
+    return static_cast<uint32_t>(crc32(0L, data, static_cast<uInt>(piece.packSize))) == piece.crc;
+}
+
 // Appends `size` bytes of `source` read at `offset`.
 bool AppendFrom(std::vector<unsigned char>& image, const CRarFileSource& source, uint64_t offset, uint64_t size)
 {
@@ -231,7 +243,9 @@ bool CRarDataReader::BuildEntryImage(const std::vector<RarLoadedVolume>& volumes
     }
     for (size_t i = 0; i < parts.size(); ++i) {
         CRarFileSource source(volumes[place.volume + i].path);
-        if (!source.IsOpen() || !AppendFrom(image, source, parts[i]->dataOffset, parts[i]->packSize))
+        const size_t at = image.size();
+        if (!source.IsOpen() || !AppendFrom(image, source, parts[i]->dataOffset, parts[i]->packSize) ||
+            !PieceCrcHolds(version, *parts[i], image.data() + at))
             return false;
     }
     if (version == 4)
@@ -308,7 +322,12 @@ bool CRarDataReader::BuildJoinedImage5(const std::vector<RarLoadedVolume>& volum
                 open = true;
                 pending.clear();
             }
+            const size_t at = pending.size();
             if (!AppendFrom(pending, source, p.dataOffset, p.packSize))
+                return false;
+            // Only the wanted file's pieces must hold: an earlier damaged
+            // file need not spoil it.
+            if (entry == files && !PieceCrcHolds(5, p, pending.data() + at))
                 return false;
             if (!(p.flags & kRarFlagSplitAfter)) {
                 std::vector<unsigned char> header(static_cast<size_t>(p.dataOffset - p.headerOffset));
@@ -477,6 +496,8 @@ bool CRarDataReader::BuildJoinedImage(const std::vector<RarLoadedVolume>& volume
             image.resize(at + static_cast<size_t>(p.packSize));
             if (source.ReadAt(p.dataOffset, image.data() + at, static_cast<size_t>(p.packSize)) != p.packSize)
                 return false;
+            if (open == offset && !PieceCrcHolds(4, p, image.data() + at))
+                return false;  // only the wanted file's pieces must hold
             openPacked += p.packSize;
             if (!(p.flags & kRarFlagSplitAfter))
                 finish(&p);

@@ -18,6 +18,8 @@
 #include "archive/archiveholder.h"
 #include "archive/rarbackend.h"
 #include "archive/rarmanager.h"
+#include "archive/rarmemorysource.h"
+#include "archive/rarvolumescanner.h"
 #include "archive/ziptestutil.h"
 #include "platform/modulepath.h"
 #include "rartestutil.h"
@@ -185,6 +187,49 @@ TEST_F(RarSetTest, CutSetsAreServedWholeByThePageServer)
     TheArchiveHolder().CloseArchive();
     ClearPendingArchive();
     platform::SetProfileFolderForTesting("");
+}
+
+// A piece that is not the last carries the CRC of its own bytes. One that
+// carries the whole file's CRC instead (as unar finds too) is no piece of
+// this file: the page is not handed out, the rest of the set still is.
+TEST_F(RarSetTest, APieceWithAnotherCrcIsNotHandedOut)
+{
+    const std::string page = SetPage();
+    const uint32_t whole = crc32(0L, reinterpret_cast<const Bytef*>(page.data()), page.size());
+    for (const char* first : {"cut.part1.rar", "cut5.part1.rar", "cutsolid5.part1.rar"}) {
+        SCOPED_TRACE(first);
+        std::string bytes = ReadBytes(Fixture(first));
+        CRarMemorySource source(bytes.data(), bytes.size());
+        RarVolumeInfo info = CRarVolumeScanner::Scan(source);
+        ASSERT_EQ(info.files.size(), 2u);
+        const RarFilePart& piece = info.files[1];
+        std::string oldCrc(4, '\0'), newCrc(4, '\0');
+        for (int i = 0; i < 4; ++i) {
+            oldCrc[i] = static_cast<char>(piece.crc >> (8 * i));
+            newCrc[i] = static_cast<char>(whole >> (8 * i));
+        }
+        const size_t at = bytes.find(oldCrc, piece.headerOffset + 4);
+        ASSERT_LT(at, piece.dataOffset);
+        bytes.replace(at, 4, newCrc);
+        if (info.version == 4) {
+            FixRar4HeaderCrc(bytes, piece.headerOffset);
+        } else {
+            const size_t from = piece.headerOffset + 4;
+            const uint32_t crc =
+                crc32(0L, reinterpret_cast<const Bytef*>(bytes.data() + from), piece.dataOffset - from);
+            for (int i = 0; i < 4; ++i)
+                bytes[piece.headerOffset + i] = static_cast<char>(crc >> (8 * i));
+        }
+        const std::string name = first;
+        WriteBytes(m_dir.File(name), bytes);
+        const std::string second = name.substr(0, name.find('.')) + ".part2.rar";
+        WriteBytes(m_dir.File(second), ReadBytes(Fixture(second)));
+        CRarManager manager;
+        manager.Open(m_dir.File(name));
+        EXPECT_EQ(manager.Entries(), (std::vector<std::string>{"a.txt", "big.html"}));
+        EXPECT_EQ(Extract(manager, "big.html"), "<none>");
+        EXPECT_EQ(Extract(manager, "a.txt"), kSetText);
+    }
 }
 
 // Every fixture meant to be whole: unar tests it, and each file that unar
