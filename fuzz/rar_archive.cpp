@@ -1,9 +1,12 @@
 // Feeds arbitrary bytes to the RAR reader: the header scanner on memory, then
 // listing and extraction of every file through the real reader on a file.
+// Input with a second RAR signature is cut there into two volumes of a set,
+// so that split files and the joining of their pieces are reached too.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -27,10 +30,29 @@ int Callback(unsigned message, void* context, intptr_t p1, intptr_t p2)
     return -1;  // no password, no other volume
 }
 
-std::string TempPath()
+std::string TempPath(int volume)
 {
-    static std::string path = "/tmp/pagora-fuzz-rar-" + std::to_string(getpid()) + ".part1.rar";
-    return path;
+    return "/tmp/pagora-fuzz-rar-" + std::to_string(getpid()) + ".part" + std::to_string(volume) + ".rar";
+}
+
+bool WriteFile(const std::string& path, const uint8_t* data, size_t size)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+    return true;
+}
+
+// Where a second volume begins: the last RAR signature after the first byte.
+size_t SecondVolumeAt(const uint8_t* data, size_t size)
+{
+    static const unsigned char mark[6] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07};
+    for (size_t at = size >= 6 ? size - 6 : 0; at > 0; --at)
+        if (std::memcmp(data + at, mark, 6) == 0)
+            return at;
+    return size;
 }
 
 }  // namespace
@@ -43,12 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CRarVolumeScanner::DecodeRar4UnicodeName(info.files[0].rawName, info.files[0].rawName);
     NextRarVolumeName(std::string(reinterpret_cast<const char*>(data), size < 64 ? size : 64), size & 1);
 
-    const std::string path = TempPath();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
+    const std::string path = TempPath(1);
+    const size_t second = SecondVolumeAt(data, size);
+    if (!WriteFile(path, data, second))
         return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    if (second < size)
+        WriteFile(TempPath(2), data + second, size - second);
+    else
+        std::remove(TempPath(2).c_str());
     CRarBackend backend;
     size_t total = 0;
     int result = 0;

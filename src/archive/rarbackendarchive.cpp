@@ -1,5 +1,7 @@
 #include "archive/rarbackendarchive.h"
 
+#include <algorithm>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include "archive/rarfilesource.h"
@@ -29,6 +31,15 @@ bool IsValidUtf8(const std::string& s)
     return true;
 }
 
+// The device and inode of a file: two names of one file (links) give the same.
+std::pair<uint64_t, uint64_t> FileId(const std::string& path)
+{
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0)
+        return {0, 0};
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
 bool ScanVolume(const std::string& path, RarVolumeInfo& info)
 {
     CRarFileSource source(path);
@@ -55,6 +66,7 @@ int CRarBackendArchive::Open()
         return kRarBadArchive;
     m_encryptedHeaders = first.info.encryptedHeaders;
     m_volumes.push_back(std::move(first));
+    m_volumeIds.push_back(FileId(m_path));
     return kRarSuccess;
 }
 
@@ -67,6 +79,7 @@ void CRarBackendArchive::SetCallback(RarCallback callback, void* context)
 int CRarBackendArchive::Close()
 {
     m_volumes.clear();
+    m_volumeIds.clear();
     m_haveCurrent = false;
     return kRarSuccess;
 }
@@ -131,12 +144,17 @@ bool CRarBackendArchive::LoadNextVolume()
     }
     for (int ask = 0; ask < kMaxVolumeAsks; ++ask) {
         RarVolumeInfo info;
-        bool fits = ScanVolume(next, info) && info.version == last.info.version && info.isVolume &&
+        const auto id = FileId(next);
+        // A name that leads back to a volume of the set (a link) would make
+        // the set go round in a loop: it is no next volume.
+        const bool seen = id.second != 0 && std::find(m_volumeIds.begin(), m_volumeIds.end(), id) != m_volumeIds.end();
+        bool fits = !seen && ScanVolume(next, info) && info.version == last.info.version && info.isVolume &&
                     !info.firstVolume && (info.version != 5 || info.volumeNumber == last.info.volumeNumber + 1);
         if (fits) {
             if (m_callback)
                 m_callback(kRarChangeVolume, m_context, reinterpret_cast<intptr_t>(next.c_str()), kRarVolumeNotify);
             m_volumes.push_back({next, std::move(info)});
+            m_volumeIds.push_back(id);
             return true;
         }
         if (!m_callback ||
@@ -194,13 +212,21 @@ int CRarBackendArchive::ReadHeaderEx(RarHeaderEx& header)
         int r = NextPart();
         if (r != kRarSuccess)
             return r;
-        const RarFilePart& part = m_volumes[m_vol].info.files[m_index];
         m_curVol = m_vol;
         m_curIndex = m_index;
         m_curOrdinal = m_ordinal++;
         ++m_index;
         m_haveCurrent = true;
         m_processed = false;
+        // The size and CRC of a split file are those of its last piece,
+        // written when the whole file was known (a writer that did not know
+        // the size beforehand leaves it open in the earlier pieces). Looking
+        // them up loads the following volumes, which skipping the file would
+        // load anyway; without them the first piece's values stand.
+        size_t lastVolume = m_curVol;
+        const bool whole = FindPieces(lastVolume) == kRarSuccess;
+        const RarFilePart& part = m_volumes[m_curVol].info.files[m_curIndex];
+        const RarFilePart& last = whole && lastVolume != m_curVol ? m_volumes[lastVolume].info.files[0] : part;
         std::string name = DisplayName(part);
         if (IsUnsafeName(name)) {
             // Never reported: a name that climbs out of the archive has no
@@ -221,9 +247,9 @@ int CRarBackendArchive::ReadHeaderEx(RarHeaderEx& header)
             header.flags |= kRarFlagSolid;
         header.packSize = static_cast<uint32_t>(part.packSize);
         header.packSizeHigh = static_cast<uint32_t>(part.packSize >> 32);
-        header.unpSize = static_cast<uint32_t>(part.unpSize);
-        header.unpSizeHigh = static_cast<uint32_t>(part.unpSize >> 32);
-        header.fileCrc = part.crc;
+        header.unpSize = static_cast<uint32_t>(last.unpSize);
+        header.unpSizeHigh = static_cast<uint32_t>(last.unpSize >> 32);
+        header.fileCrc = last.crc;
         header.unpVer = part.unpVer;
         header.method = part.method;
         return kRarSuccess;
@@ -239,11 +265,11 @@ int CRarBackendArchive::ReadHeader(RarHeader& header)
     return r;
 }
 
-int CRarBackendArchive::CollectPieces(size_t& lastVolume)
+int CRarBackendArchive::FindPieces(size_t& lastVolume)
 {
     lastVolume = m_curVol;
-    const RarFilePart* part = &m_volumes[m_curVol].info.files[m_curIndex];
-    while (part->flags & kRarFlagSplitAfter) {
+    bool more = m_volumes[m_curVol].info.files[m_curIndex].flags & kRarFlagSplitAfter;
+    while (more) {
         size_t v = lastVolume + 1;
         if (v >= m_volumes.size() && !LoadNextVolume())
             return kRarOpenFailed;
@@ -251,11 +277,19 @@ int CRarBackendArchive::CollectPieces(size_t& lastVolume)
         if (files.empty() || !(files[0].flags & kRarFlagSplitBefore))
             return kRarBadData;
         lastVolume = v;
-        part = &files[0];
-        m_vol = v;
-        m_index = 1;
+        more = files[0].flags & kRarFlagSplitAfter;
     }
     return kRarSuccess;
+}
+
+int CRarBackendArchive::CollectPieces(size_t& lastVolume)
+{
+    int r = FindPieces(lastVolume);
+    if (lastVolume != m_curVol) {
+        m_vol = lastVolume;
+        m_index = 1;
+    }
+    return r;
 }
 
 int CRarBackendArchive::ProcessFile(int operation)
@@ -272,7 +306,7 @@ int CRarBackendArchive::ProcessFile(int operation)
     if (m_mode == kRarOpenList)
         return kRarBadArchive;  // a listing handle reads no data
 
-    // The first part carries the flags; the last one the CRC of the whole file.
+    // The first part carries the flags; the last one the size and CRC of the whole file.
     const RarFilePart& first = m_volumes[m_curVol].info.files[m_curIndex];
     const RarFilePart& last =
         lastVolume == m_curVol ? first : m_volumes[lastVolume].info.files[0];
@@ -280,9 +314,9 @@ int CRarBackendArchive::ProcessFile(int operation)
         return kRarSuccess;
     if (first.flags & kRarFlagEncrypted)
         return AskPassword();
-    if (first.truncated || last.truncated || (first.flags & kRarFlagSplitBefore) || first.unknownSize)
+    if (first.truncated || last.truncated || (first.flags & kRarFlagSplitBefore) || last.unknownSize)
         return kRarBadData;
-    if (first.unpSize > kMaxEntrySize)
+    if (last.unpSize > kMaxEntrySize)
         return kRarNoMemory;
 
     RarEntryPlace place;
@@ -290,7 +324,7 @@ int CRarBackendArchive::ProcessFile(int operation)
     place.index = m_curIndex;
     place.ordinal = m_curOrdinal;
     place.lastVolume = lastVolume;
-    place.unpSize = first.unpSize;
+    place.unpSize = last.unpSize;
     std::vector<unsigned char> data;
     if (!CRarDataReader::Read(m_volumes, place, data))
         return kRarBadData;

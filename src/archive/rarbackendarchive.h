@@ -1,7 +1,9 @@
 #pragma once
 // CRarBackendArchive: one open RAR volume set of the real reader, walked header by header.
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/rardatareader.h"
@@ -28,8 +30,11 @@ public:
 
 private:
     int NextPart();
-    // Finds the parts that continue the current file in later volumes and
-    // moves the cursor past them. Fails when a volume is missing or damaged.
+    // Finds the parts that continue the current file in later volumes,
+    // loading them; `lastVolume` receives the last volume reached. Fails
+    // when a volume is missing or does not continue the file.
+    int FindPieces(size_t& lastVolume);
+    // FindPieces, then moves the cursor past the parts found.
     int CollectPieces(size_t& lastVolume);
     // Makes the next volume of the set available (asking through the
     // callback when it is missing). False when it cannot be had.
@@ -43,6 +48,7 @@ private:
     void* m_context;
     std::string m_password;
     std::vector<RarLoadedVolume> m_volumes;
+    std::vector<std::pair<uint64_t, uint64_t>> m_volumeIds;  // device and inode of each volume
     bool m_noMoreVolumes = false;
     // The cursor: the next part to read.
     size_t m_vol = 0;

@@ -46,6 +46,88 @@ void AppendBlock4(std::vector<unsigned char>& image, std::vector<unsigned char> 
     image.insert(image.end(), block.begin(), block.end());
 }
 
+void AppendVint(std::vector<unsigned char>& out, uint64_t value)
+{
+    do {
+        unsigned char b = value & 0x7F;
+        value >>= 7;
+        out.push_back(value ? (b | 0x80) : b);
+    } while (value);
+}
+
+void AppendRar5Mark(std::vector<unsigned char>& image, bool solid)
+{
+    // Signature, then a main header: CRC, size 3, type 1, flags 0, archive flags.
+    static const unsigned char mark[8] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00};
+    image.insert(image.end(), mark, mark + 8);
+    unsigned char main[8] = {0, 0, 0, 0, 3, 1, 0, static_cast<unsigned char>(solid ? 0x04 : 0)};
+    PutLe32(main, static_cast<uint32_t>(crc32(0L, main + 4, 4)));
+    image.insert(image.end(), main, main + 8);
+}
+
+void AppendRar5End(std::vector<unsigned char>& image)
+{
+    // End of archive: CRC, size 3, type 5, flags 0, end flags 0.
+    unsigned char end[8] = {0, 0, 0, 0, 3, 5, 0, 0};
+    PutLe32(end, static_cast<uint32_t>(crc32(0L, end + 4, 4)));
+    image.insert(image.end(), end, end + 8);
+}
+
+// Appends the header of one whole RAR 5 file, made from `raw`, the header
+// of its last piece: that one is written when the whole file is known and
+// carries its size, CRC and hash. The split flags go, and the data size
+// becomes `packed`, the pieces joined. The new size may take other vint
+// bytes than the old one, so the header is encoded afresh.
+bool AppendJoinedRar5Header(std::vector<unsigned char>& image, const unsigned char* raw, size_t rawSize,
+                            uint64_t packed)
+{
+    constexpr uint64_t kExtra = 0x01, kData = 0x02, kSplitBefore = 0x08, kSplitAfter = 0x10;
+    size_t pos = 4;
+    uint64_t headSize = 0, type = 0, flags = 0, extraSize = 0, dataSize = 0;
+    if (rawSize < 5 || !ReadRar5Vint(raw, rawSize, pos, headSize) || headSize > rawSize - pos)
+        return false;
+    const size_t end = pos + static_cast<size_t>(headSize);
+    if (!ReadRar5Vint(raw, end, pos, type) || !ReadRar5Vint(raw, end, pos, flags) ||
+        ((flags & kExtra) && !ReadRar5Vint(raw, end, pos, extraSize)) ||
+        ((flags & kData) && !ReadRar5Vint(raw, end, pos, dataSize)))
+        return false;
+    std::vector<unsigned char> body;
+    AppendVint(body, type);
+    AppendVint(body, (flags & ~(kSplitBefore | kSplitAfter)) | kData);
+    if (flags & kExtra)
+        AppendVint(body, extraSize);
+    AppendVint(body, packed);
+    body.insert(body.end(), raw + pos, raw + end);  // the file's own fields and the extra area
+    std::vector<unsigned char> sized;
+    AppendVint(sized, body.size());
+    sized.insert(sized.end(), body.begin(), body.end());
+    unsigned char crc[4];
+    PutLe32(crc, static_cast<uint32_t>(crc32(0L, sized.data(), static_cast<uInt>(sized.size()))));
+    image.insert(image.end(), crc, crc + 4);
+    image.insert(image.end(), sized.begin(), sized.end());
+    return true;
+}
+
+// A piece followed by others carries the CRC of its own packed bytes; the
+// last one that of the whole file, which the caller checks. RAR 4 writers
+// before 2.0 left the field empty (0xFFFFFFFF or older versions).
+bool PieceCrcHolds(int version, const RarFilePart& piece, const unsigned char* data)
+{
+    if (!(piece.flags & kRarFlagSplitAfter))
+        return true;
+    if (version == 5 ? !piece.hasCrc : piece.unpVer < 20 || piece.crc == 0xFFFFFFFFu)
+        return true;
+    return static_cast<uint32_t>(crc32(0L, data, static_cast<uInt>(piece.packSize))) == piece.crc;
+}
+
+// Appends `size` bytes of `source` read at `offset`.
+bool AppendFrom(std::vector<unsigned char>& image, const CRarFileSource& source, uint64_t offset, uint64_t size)
+{
+    size_t at = image.size();
+    image.resize(at + static_cast<size_t>(size));
+    return source.ReadAt(offset, image.data() + at, static_cast<size_t>(size)) == size;
+}
+
 // Reads the data of the current entry, which must have `unpSize` bytes.
 bool ReadEntryData(archive* a, archive_entry* entry, uint64_t unpSize, std::vector<unsigned char>& out)
 {
@@ -81,10 +163,21 @@ bool CRarDataReader::Read(const std::vector<RarLoadedVolume>& volumes, const Rar
     const RarVolumeInfo& first = volumes[0].info;
     if (first.version == 4 && first.solid)
         return ReadWithUnarr(volumes, place, out);
+    // libarchive never walks a volume list here: its RAR 5 reader fails on
+    // a following volume shorter than its 512-byte look-ahead. Files that
+    // span volumes are read from images with their pieces joined.
     std::vector<unsigned char> image;
-    if (!first.solid && BuildEntryImage(volumes, place, image))
-        return ReadImageWithLibarchive(first.version, image, place.unpSize, out);
-    return ReadWithLibarchive(volumes, place, out);
+    if (!first.solid) {
+        if (BuildEntryImage(volumes, place, image))
+            return ReadImageWithLibarchive(first.version, image, 0, place.unpSize, out);
+        return place.lastVolume == 0 && ReadWithLibarchive(volumes, place, out);
+    }
+    if (place.lastVolume == 0)
+        return ReadWithLibarchive(volumes, place, out);
+    uint64_t skip = 0;
+    if (!BuildJoinedImage5(volumes, place.lastVolume, place.volume, place.index, image, skip))
+        return false;
+    return ReadImageWithLibarchive(5, image, skip, place.unpSize, out);
 }
 
 bool CRarDataReader::BuildEntryImage(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
@@ -95,8 +188,6 @@ bool CRarDataReader::BuildEntryImage(const std::vector<RarLoadedVolume>& volumes
         place.index >= volumes[place.volume].info.files.size())
         return false;
     const int version = volumes[place.volume].info.version;
-    if (version == 5 && place.lastVolume != place.volume)
-        return false;
     // The parts of the entry: the first header, then the first file of
     // each following volume up to the last one.
     std::vector<const RarFilePart*> parts{&volumes[place.volume].info.files[place.index]};
@@ -111,67 +202,61 @@ bool CRarDataReader::BuildEntryImage(const std::vector<RarLoadedVolume>& volumes
             return false;
         packed += p->packSize;
     }
-    const RarFilePart& head = *parts.front();
+    const RarFilePart& head = version == 4 ? *parts.front() : *parts.back();
+    const size_t headVolume = version == 4 ? place.volume : place.lastVolume;
     const uint64_t headerSize = head.dataOffset - head.headerOffset;
     if (packed > kMaxEntrySize * 2 || headerSize > 4 * 1024 * 1024)
         return false;
     image.reserve(static_cast<size_t>(packed + headerSize) + 64);
 
-    CRarFileSource first(volumes[place.volume].path);
-    if (!first.IsOpen())
-        return false;
+    std::vector<unsigned char> header(static_cast<size_t>(headerSize));
+    {
+        CRarFileSource source(volumes[headVolume].path);
+        if (!source.IsOpen() || source.ReadAt(head.headerOffset, header.data(), header.size()) != header.size())
+            return false;
+    }
     if (version == 4) {
         static const unsigned char mark[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
         image.insert(image.end(), mark, mark + 7);
         AppendBlock4(image, {0, 0, 0x73, 0x00, 0x00, 13, 0, 0, 0, 0, 0, 0, 0});
-    } else {
-        // Signature, then a main header with no flags: CRC, size 3, type 1, flags 0, archive flags 0.
-        static const unsigned char mark[8] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00};
-        image.insert(image.end(), mark, mark + 8);
-        unsigned char main[8] = {0, 0, 0, 0, 3, 1, 0, 0};
-        PutLe32(main, static_cast<uint32_t>(crc32(0L, main + 4, 4)));
-        image.insert(image.end(), main, main + 8);
-    }
-    const size_t headerAt = image.size();
-    image.resize(headerAt + static_cast<size_t>(headerSize));
-    if (first.ReadAt(head.headerOffset, image.data() + headerAt, static_cast<size_t>(headerSize)) != headerSize)
-        return false;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        CRarFileSource other(volumes[place.volume + i].path);
-        const CRarFileSource& source = i == 0 ? first : other;
-        if (!source.IsOpen())
-            return false;
-        size_t at = image.size();
-        image.resize(at + static_cast<size_t>(parts[i]->packSize));
-        if (source.ReadAt(parts[i]->dataOffset, image.data() + at, static_cast<size_t>(parts[i]->packSize)) !=
-            parts[i]->packSize)
-            return false;
-    }
-    if (version == 4) {
         if (parts.size() > 1) {
-            // One whole file: joined packed size, the final CRC, no split flags.
+            // One whole file: joined packed size, the size and CRC of the
+            // last part (which the writer knew in full), no split flags.
             constexpr unsigned kLhdSplitBefore = 0x01, kLhdSplitAfter = 0x02, kLhdLarge = 0x100;
-            unsigned char* h = image.data() + headerAt;
+            unsigned char* h = header.data();
             unsigned flags = (h[3] | (h[4] << 8)) & ~(kLhdSplitBefore | kLhdSplitAfter);
             PutLe16(h + 3, flags);
             PutLe32(h + 7, static_cast<uint32_t>(packed));
-            if (flags & kLhdLarge)
+            PutLe32(h + 11, static_cast<uint32_t>(place.unpSize));
+            if (flags & kLhdLarge) {
                 PutLe32(h + 32, static_cast<uint32_t>(packed >> 32));
+                PutLe32(h + 36, static_cast<uint32_t>(place.unpSize >> 32));
+            }
             PutLe32(h + 16, parts.back()->crc);
             PutLe16(h, static_cast<unsigned>(crc32(0L, h + 2, static_cast<uInt>(headerSize - 2))) & 0xFFFF);
         }
-        AppendBlock4(image, {0, 0, 0x7B, 0x00, 0x00, 7, 0});
+        image.insert(image.end(), header.begin(), header.end());
     } else {
-        // End of archive: CRC, size 3, type 5, flags 0, end flags 0.
-        unsigned char end[8] = {0, 0, 0, 0, 3, 5, 0, 0};
-        PutLe32(end, static_cast<uint32_t>(crc32(0L, end + 4, 4)));
-        image.insert(image.end(), end, end + 8);
+        AppendRar5Mark(image, false);
+        if (!AppendJoinedRar5Header(image, header.data(), header.size(), packed))
+            return false;
     }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        CRarFileSource source(volumes[place.volume + i].path);
+        const size_t at = image.size();
+        if (!source.IsOpen() || !AppendFrom(image, source, parts[i]->dataOffset, parts[i]->packSize) ||
+            !PieceCrcHolds(version, *parts[i], image.data() + at))
+            return false;
+    }
+    if (version == 4)
+        AppendBlock4(image, {0, 0, 0x7B, 0x00, 0x00, 7, 0});
+    else
+        AppendRar5End(image);
     return true;
 }
 
-bool CRarDataReader::ReadImageWithLibarchive(int version, const std::vector<unsigned char>& image, uint64_t unpSize,
-                                             std::vector<unsigned char>& out)
+bool CRarDataReader::ReadImageWithLibarchive(int version, const std::vector<unsigned char>& image, uint64_t skip,
+                                             uint64_t unpSize, std::vector<unsigned char>& out)
 {
     std::unique_ptr<archive, ArchiveCloser> a(archive_read_new());
     if (!a)
@@ -183,10 +268,80 @@ bool CRarDataReader::ReadImageWithLibarchive(int version, const std::vector<unsi
     if (archive_read_open_memory(a.get(), image.data(), image.size()) != ARCHIVE_OK)
         return false;
     archive_entry* entry = nullptr;
-    int r = archive_read_next_header(a.get(), &entry);
-    if (r < ARCHIVE_WARN || r == ARCHIVE_EOF)
+    for (uint64_t i = 0;; ++i) {
+        int r = archive_read_next_header(a.get(), &entry);
+        if (r < ARCHIVE_WARN || r == ARCHIVE_EOF)
+            return false;
+        if (i == skip)
+            return ReadEntryData(a.get(), entry, unpSize, out);
+        // A solid file builds on the ones before it: they are unpacked on the way.
+        if (archive_read_data_skip(a.get()) < ARCHIVE_WARN)
+            return false;
+    }
+}
+
+bool CRarDataReader::BuildJoinedImage5(const std::vector<RarLoadedVolume>& volumes, size_t lastVolume,
+                                       size_t volume, size_t index, std::vector<unsigned char>& image,
+                                       uint64_t& entry)
+{
+    image.clear();
+    entry = UINT64_MAX;
+    if (lastVolume >= volumes.size())
         return false;
-    return ReadEntryData(a.get(), entry, unpSize, out);
+    uint64_t total = 0;
+    for (size_t v = 0; v <= lastVolume; ++v)
+        for (const RarFilePart& p : volumes[v].info.files)
+            total += (p.dataOffset - p.headerOffset) + p.packSize;
+    if (total > kMaxJoinedImage)
+        return false;
+    image.reserve(static_cast<size_t>(total) + 64);
+    AppendRar5Mark(image, true);
+
+    // The data of the file being joined waits here until its last piece,
+    // whose header goes in front of it.
+    std::vector<unsigned char> pending;
+    bool open = false;
+    uint64_t files = 0;
+    for (size_t v = 0; v <= lastVolume; ++v) {
+        CRarFileSource source(volumes[v].path);
+        if (!source.IsOpen())
+            return false;
+        const auto& parts = volumes[v].info.files;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            const RarFilePart& p = parts[i];
+            if (p.truncated)
+                return false;
+            bool continuation = p.flags & kRarFlagSplitBefore;
+            if (continuation && !open)
+                continue;  // the start of this file lies before the set's first volume
+            if (!continuation) {
+                if (open)
+                    return false;  // a split file whose continuation is missing
+                if (v == volume && i == index)
+                    entry = files;
+                open = true;
+                pending.clear();
+            }
+            const size_t at = pending.size();
+            if (!AppendFrom(pending, source, p.dataOffset, p.packSize))
+                return false;
+            // Only the wanted file's pieces must hold: an earlier damaged
+            // file need not spoil it.
+            if (entry == files && !PieceCrcHolds(5, p, pending.data() + at))
+                return false;
+            if (!(p.flags & kRarFlagSplitAfter)) {
+                std::vector<unsigned char> header(static_cast<size_t>(p.dataOffset - p.headerOffset));
+                if (source.ReadAt(p.headerOffset, header.data(), header.size()) != header.size() ||
+                    !AppendJoinedRar5Header(image, header.data(), header.size(), pending.size()))
+                    return false;
+                image.insert(image.end(), pending.begin(), pending.end());
+                open = false;
+                ++files;
+            }
+        }
+    }
+    AppendRar5End(image);
+    return entry != UINT64_MAX;
 }
 
 bool CRarDataReader::ReadWithLibarchive(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
@@ -293,16 +448,22 @@ bool CRarDataReader::BuildJoinedImage(const std::vector<RarLoadedVolume>& volume
     size_t open = SIZE_MAX;     // image offset of the header of a file still being joined
     uint64_t openPacked = 0;
     unsigned openHeadSize = 0;
-    auto finish = [&](uint32_t crc) {
-        // The joined file is one whole file: its packed size, the final
-        // CRC, no split flags, and a fresh header CRC.
+    auto finish = [&](const RarFilePart* last) {
+        // The joined file is one whole file: its packed size, the size and
+        // CRC of its last part (0 when the set ends inside it), no split
+        // flags, and a fresh header CRC.
         unsigned char* h = image.data() + open;
         unsigned flags = (h[3] | (h[4] << 8)) & ~(kLhdSplitBefore | kLhdSplitAfter);
         PutLe16(h + 3, flags);
         PutLe32(h + 7, static_cast<uint32_t>(openPacked));
         if (flags & kLhdLarge)
             PutLe32(h + 32, static_cast<uint32_t>(openPacked >> 32));
-        PutLe32(h + 16, crc);
+        if (last) {
+            PutLe32(h + 11, static_cast<uint32_t>(last->unpSize));
+            if (flags & kLhdLarge)
+                PutLe32(h + 36, static_cast<uint32_t>(last->unpSize >> 32));
+        }
+        PutLe32(h + 16, last ? last->crc : 0);
         PutLe16(h, static_cast<unsigned>(crc32(0L, h + 2, openHeadSize - 2)) & 0xFFFF);
         open = SIZE_MAX;
     };
@@ -335,13 +496,15 @@ bool CRarDataReader::BuildJoinedImage(const std::vector<RarLoadedVolume>& volume
             image.resize(at + static_cast<size_t>(p.packSize));
             if (source.ReadAt(p.dataOffset, image.data() + at, static_cast<size_t>(p.packSize)) != p.packSize)
                 return false;
+            if (open == offset && !PieceCrcHolds(4, p, image.data() + at))
+                return false;  // only the wanted file's pieces must hold
             openPacked += p.packSize;
             if (!(p.flags & kRarFlagSplitAfter))
-                finish(p.crc);
+                finish(&p);
         }
     }
     if (open != SIZE_MAX)
-        finish(0);
+        finish(nullptr);
     AppendBlock4(image, {0, 0, 0x7B, 0x00, 0x00, 7, 0});  // end of archive
     return offset != UINT64_MAX;
 }

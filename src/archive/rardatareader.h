@@ -28,10 +28,11 @@ class CRarDataReader {
 public:
     // Unpacks the entry into `out`. RAR 5 and non-solid RAR 4 go through
     // libarchive: a non-solid entry as an archive image of that entry alone,
-    // a solid one with the ordered volume list. Solid RAR 4 goes through
-    // unarr, a volume set of it as one archive image joined in memory.
-    // False when the library fails or yields another size than `unpSize`.
-    // The caller checks the CRC.
+    // a solid one from its file or, in a volume set, from an image of the
+    // set joined in memory. Solid RAR 4 goes through unarr, a volume set of
+    // it as one joined image too. False when the library fails or yields
+    // another size than `unpSize` (the size its last piece gives). The
+    // caller checks the CRC.
     static bool Read(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
                      std::vector<unsigned char>& out);
 
@@ -44,13 +45,21 @@ public:
 
     // A small archive holding only the entry at `place` of a non-solid set,
     // its parts joined: reading it does not walk every header before the
-    // entry. False for a split RAR 5 entry, which is read from the volumes.
+    // entry, nor the volumes.
     static bool BuildEntryImage(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
                                 std::vector<unsigned char>& image);
 
+    // The archive image of a solid RAR 5 volume set: every file of volumes
+    // 0..lastVolume, each split file's pieces joined under the header of its
+    // last piece. `entry` receives how many files precede the one at
+    // (volume, index) in it.
+    static bool BuildJoinedImage5(const std::vector<RarLoadedVolume>& volumes, size_t lastVolume, size_t volume,
+                                  size_t index, std::vector<unsigned char>& image, uint64_t& entry);
+
 private:
-    static bool ReadImageWithLibarchive(int version, const std::vector<unsigned char>& image, uint64_t unpSize,
-                                        std::vector<unsigned char>& out);
+    // Reads the file after the first `skip` files of an archive image.
+    static bool ReadImageWithLibarchive(int version, const std::vector<unsigned char>& image, uint64_t skip,
+                                        uint64_t unpSize, std::vector<unsigned char>& out);
     static bool ReadWithLibarchive(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,
                                    std::vector<unsigned char>& out);
     static bool ReadWithUnarr(const std::vector<RarLoadedVolume>& volumes, const RarEntryPlace& place,

@@ -117,6 +117,17 @@ bool SourceVint(const IRarByteSource& source, uint64_t offset, uint64_t& value, 
 
 }  // namespace
 
+bool ReadRar5Vint(const unsigned char* p, size_t size, size_t& pos, uint64_t& value)
+{
+    if (pos > size)
+        return false;
+    Reader5 r(p + pos, size - pos);
+    if (!r.Vint(value))
+        return false;
+    pos += r.Pos();
+    return true;
+}
+
 RarVolumeInfo CRarVolumeScanner::Scan(const IRarByteSource& source)
 {
     RarVolumeInfo info;

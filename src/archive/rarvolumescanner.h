@@ -48,6 +48,10 @@ struct RarVolumeInfo {
     std::vector<RarFilePart> files;
 };
 
+// Reads one RAR 5 variable-length integer from p[pos..size) and moves `pos`
+// past it. False when the bytes end first or the value exceeds 64 bits.
+bool ReadRar5Vint(const unsigned char* p, size_t size, size_t& pos, uint64_t& value);
+
 class CRarVolumeScanner {
 public:
     // Reads every header of the volume in `source`. Never throws and never

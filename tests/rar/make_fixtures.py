@@ -34,6 +34,7 @@ LHD_SALT = 0x400
 LONG_BLOCK = 0x8000
 
 EARC_NEXT_VOLUME = 0x0001
+EARC_VOLNUMBER = 0x0008
 
 
 def crc32(data):
@@ -173,6 +174,31 @@ def rar4_volumes(entries, split_at, new_numbering=True, solid=False):
     return vols
 
 
+def rar4_split_set(first_files, split, tail, new_numbering=True):
+    """Two volumes as a writer that cuts at a volume size leaves them:
+    `first_files` whole in the first volume, then the first `len(split.data)
+    - tail` bytes of `split`, the rest of it (`tail` bytes) alone in the
+    second volume. The piece in the first volume carries the CRC of its own
+    bytes, the last piece the CRC of the whole file; both give the whole
+    file's unpacked size. The end blocks give the volume number, the first
+    one also says that the set goes on."""
+    flags = MHD_VOLUME | (MHD_NEWNUMBERING if new_numbering else 0)
+    first = bytearray(RAR4_MARK) + main_header4(flags | MHD_FIRSTVOLUME)
+    second = bytearray(RAR4_MARK) + main_header4(flags)
+    for e in first_files:
+        first += file_header4(e.name_bytes(), crc32(e.data), len(e.data), len(e.data), flags=e.flags())
+        first += e.data
+    cut = len(split.data) - tail
+    a, b = split.data[:cut], split.data[cut:]
+    first += file_header4(split.name_bytes(), crc32(a), len(a), len(split.data),
+                          flags=split.flags() | LHD_SPLIT_AFTER) + a
+    first += block4(0x7B, EARC_NEXT_VOLUME | EARC_VOLNUMBER, struct.pack("<H", 0))
+    second += file_header4(split.name_bytes(), crc32(split.data), len(b), len(split.data),
+                           flags=split.flags() | LHD_SPLIT_BEFORE) + b
+    second += block4(0x7B, EARC_VOLNUMBER, struct.pack("<H", 1))
+    return [bytes(first), bytes(second)]
+
+
 def rar4_encrypted_headers():
     out = bytearray(RAR4_MARK)
     out += main_header4(MHD_PASSWORD)
@@ -196,6 +222,7 @@ MHFL_SOLID = 0x0004
 FHFL_DIRECTORY = 0x0001
 FHFL_UTIME = 0x0002
 FHFL_CRC32 = 0x0004
+FHFL_UNKNOWN_SIZE = 0x0008
 
 FCI_SOLID = 0x0040
 
@@ -241,8 +268,8 @@ def end_header5(not_last=False):
 
 
 def file_header5(name, data, unpacked, crc, is_dir=False, head_flags=0,
-                 solid=False, encrypted=False):
-    flags = FHFL_CRC32 | (FHFL_DIRECTORY if is_dir else 0)
+                 solid=False, encrypted=False, unknown_size=False):
+    flags = FHFL_CRC32 | (FHFL_DIRECTORY if is_dir else 0) | (FHFL_UNKNOWN_SIZE if unknown_size else 0)
     comp = FCI_SOLID if solid else 0  # method 0: store
     name_b = name.encode("utf-8")
     fields = vint(flags) + vint(unpacked) + vint(0x20 if not is_dir else 0x10)
@@ -295,6 +322,27 @@ def rar5_volumes(entries, split_at, solid=False):
                            head_flags=HFL_SPLITBEFORE)
     for e in entries[split_at + 1:]:
         second += file_header5(e.name, e.data, len(e.data), crc32(e.data), is_dir=e.is_dir)
+    second += end_header5()
+    return [bytes(first), bytes(second)]
+
+
+def rar5_split_set(first_files, split, tail, unknown_size=False, solid=False):
+    """The RAR 5 form of rar4_split_set. With `unknown_size` the first piece
+    says that the unpacked size was not known when it was written (as when
+    archiving from a stream) and gives 0; the last piece gives the size. A
+    solid set keeps the solid flag in the archive headers only, as
+    rar5_archive does."""
+    flags = MHFL_VOLUME | (MHFL_SOLID if solid else 0)
+    first = bytearray(RAR5_MARK) + main_header5(flags)
+    second = bytearray(RAR5_MARK) + main_header5(flags, volume_number=1)
+    for e in first_files:
+        first += file_header5(e.name, e.data, len(e.data), crc32(e.data), is_dir=e.is_dir)
+    cut = len(split.data) - tail
+    a, b = split.data[:cut], split.data[cut:]
+    first += file_header5(split.name, a, 0 if unknown_size else len(split.data), crc32(a),
+                          head_flags=HFL_SPLITAFTER, unknown_size=unknown_size)
+    first += end_header5(not_last=True)
+    second += file_header5(split.name, b, len(split.data), crc32(split.data), head_flags=HFL_SPLITBEFORE)
     second += end_header5()
     return [bytes(first), bytes(second)]
 
@@ -385,6 +433,24 @@ def main():
             Rar5Entry("secret.htm", page("Secret", "encrypted"), encrypted=True)]
     write(folder, "enc5.rar", rar5_archive(enc5))
     write(folder, "enchead5.rar", rar5_encrypted_headers())
+
+    # Sets cut at a volume size: a page wholly in the first volume, then a
+    # page whose last 200 bytes make up the short second volume.
+    set_text = b"a text that lies wholly in the first volume\r\n"
+    set_page = page("Big", long_text(2, 6000).decode("ascii"))
+    set4 = [Rar4Entry("a.txt", set_text)]
+    for i, v in enumerate(rar4_split_set(set4, Rar4Entry("big.html", set_page), 200), 1):
+        write(folder, "cut.part%d.rar" % i, v)
+    old_cut = rar4_split_set(set4, Rar4Entry("big.html", set_page), 200, new_numbering=False)
+    write(folder, "cutold.rar", old_cut[0])
+    write(folder, "cutold.r00", old_cut[1])
+    set5 = [Rar5Entry("a.txt", set_text)]
+    for i, v in enumerate(rar5_split_set(set5, Rar5Entry("big.html", set_page), 200), 1):
+        write(folder, "cut5.part%d.rar" % i, v)
+    for i, v in enumerate(rar5_split_set(set5, Rar5Entry("big.html", set_page), 200, solid=True), 1):
+        write(folder, "cutsolid5.part%d.rar" % i, v)
+    for i, v in enumerate(rar5_split_set(set5, Rar5Entry("big.html", set_page), 200, unknown_size=True), 1):
+        write(folder, "stream5.part%d.rar" % i, v)
 
     # Names that would climb out of a folder when unpacked.
     unsafe = [Rar4Entry("..\\..\\evil.htm", page("E", "up")),
