@@ -149,7 +149,7 @@ bool CScriptDriver::RunLine(const QString& line) {
         // Ends once the view has been told of the new offsets, so that a
         // command after it sees them even on a busy machine. A page still
         // growing is asked again until it is tall enough; one that never
-        // gets there ends it after a few seconds.
+        // gets there ends it after half a minute.
         const std::pair<int, int> target(rest.section(' ', 0, 0).toInt(), rest.section(' ', 1, 1).toInt());
         QElapsedTimer timer;
         timer.start();
@@ -158,7 +158,7 @@ bool CScriptDriver::RunLine(const QString& line) {
             QEventLoop loop;
             QTimer::singleShot(200, &loop, &QEventLoop::quit);
             loop.exec();
-        } while (browser->ScrollOffsets() != target && timer.elapsed() < 5000);
+        } while (browser->ScrollOffsets() != target && timer.elapsed() < 30000);
     } else if (verb == "click") {
         browser->EvaluateText("document.getElementById('" + rest.toStdString() + "').click(); 'ok'", kAnswerMs);
         if (!WaitForNextPage(30000)) Print("TIMEOUT: click " + rest.toStdString());
