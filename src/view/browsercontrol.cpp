@@ -10,6 +10,9 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTimer>
+
+#include <memory>
+#include <utility>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
@@ -26,6 +29,7 @@
 #include "platform/registrystore.h"
 #include "view/browserpage.h"
 #include "view/downloadflags.h"
+#include "view/popuprules.h"
 #include "view/downloadinterceptor.h"
 #include "view/resschemehandler.h"
 #include "view/textlayoutstore.h"
@@ -136,18 +140,31 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl&) { UpdateCommandState(); });
     connect(m_page, &QWebEnginePage::scrollPositionChanged, this, [this](const QPointF& p) { m_scroll = p; });
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] { Q_EMIT WindowClosing(); });
-    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+    // Requests that come in a burst (a loop of window.open) to open here end
+    // in one load, of the last address asked for.
+    auto openHere = std::make_shared<QUrl>();
+    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this, openHere](QWebEngineNewWindowRequest& request) {
         std::string address = PrettyAddress(AddressForView(request.requestedUrl()));
         NewWindowAction action = onNewWindow ? onNewWindow(address, request.isUserInitiated())
                                              : NewWindowAction::OwnWindow;
+        // Every request the engine makes, answered or not, costs it a page
+        // of its own, and a burst of them grows slower with each one: after
+        // the first refused or redirected one, this document opens no more.
+        if (action != NewWindowAction::OwnWindow)
+            m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         if (action == NewWindowAction::Cancel) return;
         if (action == NewWindowAction::OpenHere) {
-            QUrl target = request.requestedUrl();
-            QTimer::singleShot(0, this, [this, target] { m_page->load(target); });
+            const bool scheduled = !openHere->isEmpty();
+            *openHere = request.requestedUrl();
+            if (!scheduled) QTimer::singleShot(0, this, [this, openHere] { m_page->load(std::exchange(*openHere, QUrl())); });
             return;
         }
-        // A window of its own: a plain top-level browser that deletes itself.
+        // A window of its own: a plain top-level browser that deletes itself,
+        // asking the same rules for the windows its page wants.
         auto* window = new CBrowserControl(nullptr);
+        window->onNewWindow = onNewWindow;
+        popuprules::WindowOpened();
+        connect(window, &QObject::destroyed, [] { popuprules::WindowClosed(); });
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->resize(900, 700);
         connect(window, &CBrowserControl::WindowClosing, window, &QWidget::close);
@@ -155,6 +172,9 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
         request.openIn(window->m_page);
         window->show();
     });
+    // A new document asks anew.
+    connect(m_page, &QWebEnginePage::loadStarted, this,
+            [this] { m_page->settings()->resetAttribute(QWebEngineSettings::JavascriptCanOpenWindows); });
     connect(m_page, &QWebEnginePage::printRequested, this, [this] { PrintPage(); });
     // A dead renderer leaves a grey page behind; the view loads the page anew.
     // Only abnormal ends count: a normal end belongs to a process swap.
@@ -313,16 +333,23 @@ bool CBrowserControl::WaitComplete(int timeoutMs) {
 }
 
 std::optional<std::string> CBrowserControl::EvaluateText(const std::string& script, int timeoutMs) {
+    // An answer that comes after the timeout (or from the page's destructor,
+    // which answers every pending call) must find no dead stack frame: it
+    // goes to state shared with the callback.
+    struct Answer {
+        std::optional<std::string> value;
+        QPointer<QEventLoop> loop;
+    };
     QEventLoop loop;
-    std::optional<std::string> result;
-    QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(QString::fromStdString(script), [&](const QVariant& value) {
-        result = value.isValid() ? value.toString().toStdString() : std::string();
-        loop.quit();
+    auto answer = std::make_shared<Answer>();
+    answer->loop = &loop;
+    m_page->runJavaScript(QString::fromStdString(script), [answer](const QVariant& value) {
+        answer->value = value.isValid() ? value.toString().toStdString() : std::string();
+        if (answer->loop) answer->loop->quit();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
-    return result;
+    return answer->value;
 }
 
 std::string CBrowserControl::DocumentHtml(int timeoutMs) {
