@@ -38,6 +38,8 @@
 #include "view/textschemehandler.h"
 
 namespace {
+// How long the engine refuses new windows on its own after one was refused.
+constexpr int kWindowPauseMs = 1000;
 
 CDownloadInterceptor* s_interceptor = nullptr;
 
@@ -149,9 +151,14 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
                                              : NewWindowAction::OwnWindow;
         // Every request the engine makes, answered or not, costs it a page
         // of its own, and a burst of them grows slower with each one: after
-        // the first refused or redirected one, this document opens no more.
-        if (action != NewWindowAction::OwnWindow)
+        // a refused or redirected one the engine refuses the rest itself
+        // (cheaply, without asking) for a second.
+        if (action != NewWindowAction::OwnWindow) {
             m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+            QTimer::singleShot(kWindowPauseMs, this, [this] {
+                m_page->settings()->resetAttribute(QWebEngineSettings::JavascriptCanOpenWindows);
+            });
+        }
         if (action == NewWindowAction::Cancel) return;
         if (action == NewWindowAction::OpenHere) {
             const bool scheduled = !openHere->isEmpty();
@@ -172,9 +179,6 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
         request.openIn(window->m_page);
         window->show();
     });
-    // A new document asks anew.
-    connect(m_page, &QWebEnginePage::loadStarted, this,
-            [this] { m_page->settings()->resetAttribute(QWebEngineSettings::JavascriptCanOpenWindows); });
     connect(m_page, &QWebEnginePage::printRequested, this, [this] { PrintPage(); });
     // A dead renderer leaves a grey page behind; the view loads the page anew.
     // Only abnormal ends count: a normal end belongs to a process swap.
