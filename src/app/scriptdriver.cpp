@@ -195,6 +195,11 @@ bool CScriptDriver::RunLine(const QString& line) {
         if (QAction* a = m_frame->Action(rest.toInt())) a->trigger();
         else Print("NO COMMAND: " + rest.toStdString());
         if (verb == "command-wait" && !WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
+    } else if (verb == "windows") {
+        // Top-level windows on screen: the main window and any a page opened.
+        int shown = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) shown += w->isVisible() && w->isWindow() ? 1 : 0;
+        Print("WINDOWS: " + std::to_string(shown));
     } else if (verb == "server") {
         Print(std::string("SERVER: ") + (server::ThePageServer().IsRunning() ? "running" : "stopped"));
     } else if (verb == "pane") {

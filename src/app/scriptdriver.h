@@ -29,6 +29,7 @@ public:
     //                         prints "ADDRESSITEMS: <items in its list>"
     //   command <id>          runs a menu command
     //   command-wait <id>     runs a menu command and waits for the next page
+    //   windows               prints "WINDOWS: <top-level windows shown>"
     //   server                prints "SERVER: running" or "SERVER: stopped"
     //   pane <id>             prints "PANE: <text>"
     //   setting <key index>   prints "SETTING: <value>"

@@ -10,6 +10,9 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTimer>
+
+#include <memory>
+#include <utility>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
@@ -27,6 +30,7 @@
 #include "platform/registrystore.h"
 #include "view/browserpage.h"
 #include "view/downloadflags.h"
+#include "view/popuprules.h"
 #include "view/downloadinterceptor.h"
 #include "view/resschemehandler.h"
 #include "view/textlayoutstore.h"
@@ -35,6 +39,8 @@
 #include "view/textschemehandler.h"
 
 namespace {
+// How long the engine refuses new windows on its own after one was refused.
+constexpr int kWindowPauseMs = 1000;
 
 CDownloadInterceptor* s_interceptor = nullptr;
 
@@ -137,18 +143,36 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl&) { UpdateCommandState(); });
     connect(m_page, &QWebEnginePage::scrollPositionChanged, this, [this](const QPointF& p) { m_scroll = p; });
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] { Q_EMIT WindowClosing(); });
-    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+    // Requests that come in a burst (a loop of window.open) to open here end
+    // in one load, of the last address asked for.
+    auto openHere = std::make_shared<QUrl>();
+    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this, openHere](QWebEngineNewWindowRequest& request) {
         std::string address = PrettyAddress(AddressForView(request.requestedUrl()));
         NewWindowAction action = onNewWindow ? onNewWindow(address, request.isUserInitiated())
                                              : NewWindowAction::OwnWindow;
+        // Every request the engine makes, answered or not, costs it a page
+        // of its own, and a burst of them grows slower with each one: after
+        // a refused or redirected one the engine refuses the rest itself
+        // (cheaply, without asking) for a second.
+        if (action != NewWindowAction::OwnWindow) {
+            m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+            QTimer::singleShot(kWindowPauseMs, this, [this] {
+                m_page->settings()->resetAttribute(QWebEngineSettings::JavascriptCanOpenWindows);
+            });
+        }
         if (action == NewWindowAction::Cancel) return;
         if (action == NewWindowAction::OpenHere) {
-            QUrl target = request.requestedUrl();
-            QTimer::singleShot(0, this, [this, target] { m_page->load(target); });
+            const bool scheduled = !openHere->isEmpty();
+            *openHere = request.requestedUrl();
+            if (!scheduled) QTimer::singleShot(0, this, [this, openHere] { m_page->load(std::exchange(*openHere, QUrl())); });
             return;
         }
-        // A window of its own: a plain top-level browser that deletes itself.
+        // A window of its own: a plain top-level browser that deletes itself,
+        // asking the same rules for the windows its page wants.
         auto* window = new CBrowserControl(nullptr);
+        window->onNewWindow = onNewWindow;
+        popuprules::WindowOpened();
+        connect(window, &QObject::destroyed, [] { popuprules::WindowClosed(); });
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->resize(900, 700);
         connect(window, &CBrowserControl::WindowClosing, window, &QWidget::close);

@@ -28,6 +28,7 @@
 #include "view/browsercontrol.h"
 #include "view/indexnavigator.h"
 #include "view/messagebox.h"
+#include "view/popuprules.h"
 #include "view/navigationrules.h"
 #include "view/textlayoutstore.h"
 #include "view/textroute.h"
@@ -51,6 +52,20 @@ std::string OnCurrentBase(const std::string& address) {
     size_t slash = address.find('/', kPrefix.size());
     if (slash == std::string::npos) return address;
     return LoopbackBase() + address.substr(slash + 1);
+}
+
+// The view's answer to a page asking for a window (see popuprules).
+NewWindowAction NewWindowFor(const std::string& address, bool userGesture, bool complete, long long msSinceComplete) {
+    CParaBlock& b = MainParaBlock();
+    const std::vector<std::string> keywords = WindowFilterKeywords();
+    const popuprules::Settings settings{b.GetValue(PARA_NO_POP_WND) != 0, b.GetValue(PARA_ONE_INSTANCE) != 0,
+                                        b.GetValue(PARA_WND_FILTER) != 0, &keywords};
+    switch (popuprules::Decide(settings, {address, userGesture, complete, msSinceComplete},
+                               popuprules::OwnWindowsOpen())) {
+    case popuprules::Action::OpenHere: return NewWindowAction::OpenHere;
+    case popuprules::Action::OwnWindow: return NewWindowAction::OwnWindow;
+    default: return NewWindowAction::Cancel;
+    }
 }
 
 }  // namespace
@@ -82,6 +97,9 @@ void CPagoraView::CreateBrowser() {
     layout()->addWidget(m_browser);
     setFocusProxy(m_browser);
     m_browser->onBeforeNavigate = [this](const std::string& address) { return OnBeforeNavigate(address); };
+    m_browser->onNewWindow = [this](const std::string& address, bool userGesture) {
+        return NewWindowFor(address, userGesture, m_browser->IsComplete(), m_lastCompletion.elapsed());
+    };
     connect(m_browser, &CBrowserControl::NavigateComplete, this, &CPagoraView::OnNavigateComplete);
     connect(m_browser, &CBrowserControl::TitleChange, this, [this](const QString& title) {
         Q_EMIT TitleText(QString::fromStdString(TitleFromBrowserTitle(title.toStdString())));

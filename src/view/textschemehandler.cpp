@@ -17,6 +17,7 @@
 #include "platform/urlmonsession.h"
 #include "platform/urlmonstreamsource.h"
 #include "view/httpfetch.h"
+#include "view/longlines.h"
 #include "view/tablehints.h"
 #include "view/textpagecache.h"
 #include "view/textlayoutstore.h"
@@ -57,11 +58,15 @@ void ConvertPage(platform::CUrlmonDocument& doc, const std::string& original, in
                                       textroute::PartStartNotice(part, textroute::WithPart(original, part - 1)),
                                       textroute::PartEndNotice(part, textroute::WithPart(original, part + 1)),
                                       textroute::MissingPartNotice(part, textroute::WithPart(original, 1)));
-    std::string piece;
+    // A text without line breaks would be one table as long as the text.
+    longlines::CLongLineSplitter lines = longlines::CLongLineSplitter::ForLocale();
+    std::string split, piece;
     doc.Pump(
         [&](const char* p, size_t n) {
+            split.clear();
+            lines.Feed(p, n, split);
             piece.clear();
-            const bool more = cutter.Feed(p, n, piece);
+            const bool more = cutter.Feed(split.data(), split.size(), piece);
             return put(piece, !more) && more;
         },
         wait);
