@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the bundled sample book lighthouse.zip from samples/lighthouse/ and
+# Builds the bundled sample book lighthouse.zip from samples/lighthouse/, the
+# book gbk-book.zip with GBK entry names as zipped on Chinese Windows, and
 # writes the Chinese story in the code set of the current locale
 # (samples/story-<codeset>.txt when the locale is not UTF-8).
 set -euo pipefail
@@ -11,4 +12,5 @@ case "$codeset" in
   UTF-8|utf8|ANSI_X3.4-1968) ;;
   *) iconv -f UTF-8 -t "$codeset" story.txt > "story-$codeset.txt" ;;
 esac
-echo "samples: lighthouse.zip ready"
+python3 make-gbk-book.py gbk-book.zip
+echo "samples: lighthouse.zip and gbk-book.zip ready"

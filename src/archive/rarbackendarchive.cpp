@@ -65,6 +65,12 @@ int CRarBackendArchive::Open()
     if (first.info.version == 0)
         return kRarBadArchive;
     m_encryptedHeaders = first.info.encryptedHeaders;
+    std::vector<StoredName> plainNames;
+    for (const RarFilePart& part : first.info.files) {
+        if (part.utf8Name.empty() && !(part.unixHost && IsValidUtf8(part.rawName)))
+            plainNames.push_back({part.rawName, false});
+    }
+    m_names.emplace(plainNames);
     m_volumes.push_back(std::move(first));
     m_volumeIds.push_back(FileId(m_path));
     return kRarSuccess;
@@ -84,17 +90,19 @@ int CRarBackendArchive::Close()
     return kRarSuccess;
 }
 
-std::string CRarBackendArchive::DisplayName(const RarFilePart& part)
+std::string CRarBackendArchive::DisplayName(const RarFilePart& part) const
 {
     std::string name;
     if (!part.utf8Name.empty())
         name = platform::Utf8ToAnsi(part.utf8Name);
     else if (part.unixHost && IsValidUtf8(part.rawName))
         name = platform::Utf8ToAnsi(part.rawName);
-    else
+    else if (m_names)
         // Names without a Unicode form written on Windows carry the writer's
-        // code page: GBK on the systems these archives come from.
-        name = platform::ConvertCodeSet(part.rawName, "GBK", platform::AnsiCodeSet().c_str());
+        // code page, which the names of the archive tell together.
+        name = m_names->Decode({part.rawName, false});
+    else
+        name = part.rawName;
     for (char& c : name)
         if (c == '/')
             c = '\\';

@@ -2,10 +2,12 @@
 // CRarBackendArchive: one open RAR volume set of the real reader, walked header by header.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "archive/archivenamedecoder.h"
 #include "archive/rardatareader.h"
 #include "archive/rarlibrary.h"
 
@@ -24,7 +26,7 @@ public:
     int Close() override;
 
     // The name as the manager sees it: the locale's code set, "\" separators.
-    static std::string DisplayName(const RarFilePart& part);
+    std::string DisplayName(const RarFilePart& part) const;
     // Names that could reach outside a folder (absolute, drive, "..") or are empty.
     static bool IsUnsafeName(const std::string& name);
 
@@ -61,4 +63,7 @@ private:
     uint64_t m_curOrdinal = 0;
     uint64_t m_ordinal = 0;
     bool m_encryptedHeaders = false;
+    // Decodes names without a Unicode form, all in the code set detected
+    // for those of the first volume; made by Open.
+    std::optional<CArchiveNameDecoder> m_names;
 };

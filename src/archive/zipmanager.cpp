@@ -77,6 +77,33 @@ bool ReadEntryPart(zip_t* archive, uint64_t index, uint64_t start, uint64_t leng
     return got == length;
 }
 
+// The entry names of an open archive as stored. libzip gives the stored bytes
+// with ZIP_FL_ENC_RAW, or the UTF-8 name of a Unicode path field (0x7075)
+// whose CRC matches, the field itself being consumed. Its strict reading
+// turns undeclared names from CP437 into UTF-8 and leaves names it knows to
+// be UTF-8 alone: a name with bytes from 0x80 up that reads the same both
+// ways is declared UTF-8.
+std::vector<StoredName> StoredNames(zip_t* archive)
+{
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    std::vector<StoredName> names(static_cast<size_t>(count > 0 ? count : 0));
+    for (size_t i = 0; i < names.size(); ++i) {
+        const char* raw = zip_get_name(archive, i, ZIP_FL_ENC_RAW);
+        if (!raw) {
+            zip_error_clear(archive);
+            continue;
+        }
+        names[i].bytes = raw;
+        const bool plain = std::all_of(names[i].bytes.begin(), names[i].bytes.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (!plain) {
+            const char* strict = zip_get_name(archive, i, ZIP_FL_ENC_STRICT);
+            names[i].utf8 = strict && std::strcmp(strict, raw) == 0;
+        }
+    }
+    return names;
+}
+
 }  // namespace
 
 CZipManager::CZipManager() = default;
@@ -175,17 +202,13 @@ void CZipManager::Open(const std::string& path)
     std::vector<std::string> listed;
     int total = 0;
     if (EnsureOpen(path)) {
-        zip_int64_t count = zip_get_num_entries(m_zip, 0);
-        for (zip_int64_t i = 0; i < count; ++i) {
-            const char* raw = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
-            if (!raw)
-                continue;
-            std::string name(raw);
-            if (IsDirectoryName(name))
+        for (size_t i = 0; i < m_names.Size(); ++i) {
+            const std::string& name = m_names.Readable(i);
+            if (name.empty() || IsDirectoryName(name))
                 continue;
             ++total;
             if (IsViewableName(name))
-                listed.push_back(std::move(name));
+                listed.push_back(name);
         }
     }
     StoreCurrentPath(path);
@@ -269,7 +292,7 @@ void CZipManager::Sort()
 void CZipManager::CloseHandle()
 {
     m_cache.Clear();
-    m_nameIndex.clear();
+    m_names.Clear();
     if (m_zip) {
         zip_discard(m_zip);
         m_zip = nullptr;
@@ -314,13 +337,7 @@ bool CZipManager::EnsureOpen(const std::string& path)
     m_fileMtimeNs = now.mtimeNs;
     m_fileCtimeNs = now.ctimeNs;
 
-    zip_int64_t count = zip_get_num_entries(m_zip, 0);
-    m_nameIndex.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const char* raw = zip_get_name(m_zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
-        if (raw)
-            m_nameIndex.emplace(std::string_view(raw), static_cast<uint64_t>(i));
-    }
+    m_names.Build(StoredNames(m_zip));
     return true;
 }
 
@@ -333,19 +350,19 @@ char* CZipManager::Extract(const std::string& entryName, size_t* outSize)
     std::string path = MainParaBlock().GetString(PARA_STR_CURRENT_PATH);
     if (path.empty() || !EnsureOpen(path))
         return nullptr;
-    // Names are matched exactly, byte for byte; an entry stored with a
-    // leading backslash is found without it too.
+    // Names are matched exactly, byte for byte, as shown or as stored; an
+    // entry stored with a leading backslash is found without it too.
     for (const std::string& name : {entryName, "\\" + entryName}) {
-        auto it = m_nameIndex.find(std::string_view(name));
-        if (it == m_nameIndex.end())
+        uint64_t index = 0;
+        if (!m_names.Find(name, &index))
             continue;
         size_t cachedSize = 0;
-        if (char* buffer = m_cache.Find(it->second, &cachedSize)) {
+        if (char* buffer = m_cache.Find(index, &cachedSize)) {
             if (outSize)
                 *outSize = cachedSize;
             return buffer;
         }
-        if (char* buffer = ExtractIndex(it->second, outSize))
+        if (char* buffer = ExtractIndex(index, outSize))
             return buffer;
     }
     return nullptr;

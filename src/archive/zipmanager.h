@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "archive/archivenametable.h"
 #include "archive/zipentrycache.h"
 
 struct zip;
@@ -111,9 +112,9 @@ private:
     // Identity of the opened file, to notice it being replaced or changed.
     uint64_t m_fileSize = 0, m_fileInode = 0, m_fileDevice = 0;
     int64_t m_fileMtimeNs = 0, m_fileCtimeNs = 0;
-    // Raw entry name -> index in the archive (first occurrence wins). The
-    // views point into the names libzip holds for the open archive.
-    std::unordered_map<std::string_view, uint64_t> m_nameIndex;
+    // The names of the open archive's entries by index, readable and as
+    // stored; the listing shows the readable ones, lookups accept both.
+    CArchiveNameTable m_names;
     // Recently extracted small entries of the open archive, by index; emptied
     // whenever the handle is closed, so it never outlives the file it came from.
     CZipEntryCache m_cache;
@@ -121,4 +122,7 @@ private:
 public:
     // For tests and monitoring.
     const CZipEntryCache& EntryCache() const { return m_cache; }
+    // The code set undeclared names of the open archive were decoded from;
+    // empty when none needed it.
+    const std::string& NameCharset() const { return m_names.Charset(); }
 };

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <zip.h>
+#include <zlib.h>
 
 #include "app/parablock.h"
 #include "archive/archiveprompt.h"
@@ -52,6 +53,83 @@ bool WriteZip(const std::string& path, const std::vector<Entry>& entries, bool s
         }
     }
     return zip_close(archive) == 0;
+}
+
+namespace {
+
+void Put16(std::string& out, unsigned v)
+{
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void Put32(std::string& out, uint32_t v)
+{
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+uint32_t Crc(const std::string& bytes)
+{
+    return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+}
+
+}  // namespace
+
+std::string RawZip(const std::vector<RawEntry>& entries)
+{
+    std::string out, central;
+    for (const RawEntry& e : entries) {
+        const uint32_t offset = static_cast<uint32_t>(out.size());
+        const unsigned flags = e.utf8Flag ? 0x800 : 0;
+        const uint32_t crc = Crc(e.data);
+        auto common = [&](std::string& h) {
+            Put16(h, 20);     // version needed
+            Put16(h, flags);
+            Put16(h, 0);      // stored
+            Put16(h, 0);      // time
+            Put16(h, 0x21);   // date: 1980-01-01
+            Put32(h, crc);
+            Put32(h, static_cast<uint32_t>(e.data.size()));
+            Put32(h, static_cast<uint32_t>(e.data.size()));
+            Put16(h, static_cast<unsigned>(e.name.size()));
+            Put16(h, static_cast<unsigned>(e.extra.size()));
+        };
+        out += "PK\x03\x04";
+        common(out);
+        out += e.name + e.extra + e.data;
+        central += "PK\x01\x02";
+        Put16(central, 20);  // made by: MS-DOS
+        common(central);
+        Put16(central, 0);   // comment length
+        Put16(central, 0);   // disk
+        Put16(central, 0);   // internal attributes
+        Put32(central, 0);   // external attributes
+        Put32(central, offset);
+        central += e.name + e.extra;
+    }
+    const uint32_t centralAt = static_cast<uint32_t>(out.size());
+    out += central;
+    out += "PK\x05\x06";
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, static_cast<unsigned>(entries.size()));
+    Put16(out, static_cast<unsigned>(entries.size()));
+    Put32(out, static_cast<uint32_t>(central.size()));
+    Put32(out, centralAt);
+    Put16(out, 0);
+    return out;
+}
+
+std::string UnicodePathField(const std::string& storedName, const std::string& utf8Name)
+{
+    std::string body(1, '\x01');
+    Put32(body, Crc(storedName));
+    body += utf8Name;
+    std::string field;
+    Put16(field, 0x7075);
+    Put16(field, static_cast<unsigned>(body.size()));
+    return field + body;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes)

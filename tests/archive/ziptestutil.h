@@ -29,6 +29,21 @@ struct Entry {
 // Writes a ZIP archive (deflated entries unless `store`); false on failure.
 bool WriteZip(const std::string& path, const std::vector<Entry>& entries, bool store = false);
 
+// One stored entry written byte for byte as another system would: the name
+// bytes as given, the UTF-8 flag (general purpose bit 11) as given, and the
+// extra field in both the local header and the central directory.
+struct RawEntry {
+    std::string name;
+    std::string data;
+    bool utf8Flag = false;
+    std::string extra;
+};
+// The bytes of a ZIP archive of stored entries, made without libzip.
+std::string RawZip(const std::vector<RawEntry>& entries);
+// A ZIP Unicode path extra field (0x7075): version 1, the CRC-32 of the
+// header's `storedName`, then `utf8Name`.
+std::string UnicodePathField(const std::string& storedName, const std::string& utf8Name);
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 

@@ -64,6 +64,23 @@ TEST(FrameGui, ArchiveBarListsEntriesOpensThemAndFollowsPages) {
     EXPECT_TRUE(EndsWith(files, kSamples + "/lighthouse.zip")) << files;
 }
 
+TEST(FrameGui, ArchiveBarShowsGbkNamesReadablyAndOpensThem) {
+    setenv("LC_ALL", "C.UTF-8", 1);
+    CReaderRun run;
+    auto out = run.Run({"command 32796", "frame archivebar", "frame-wait archive-pick 第二章.htm", "location",
+                        "eval document.getElementById('chapter').textContent", "frame archivebar",
+                        "frame-wait archive-pick 附录/后记.htm", "eval document.getElementById('chapter').textContent",
+                        "close"},
+                       {kSamples + "/gbk-book.zip"});
+    const std::string listed = CReaderRun::Value(out, "FRAME", 0);
+    EXPECT_TRUE(Has(listed, "[index.htm,第一章.htm,第二章.htm,附录/后记.htm]")) << listed;
+    EXPECT_TRUE(EndsWith(listed, "] index.htm")) << listed;
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "picked");
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0), "第二章　听雨") << CReaderRun::Value(out, "LOCATION");
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "FRAME", 2), "] 第二章.htm")) << CReaderRun::Value(out, "FRAME", 2);
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "后记");
+}
+
 TEST(FrameGui, FileListPickOpensDocumentAndLeavingArchiveHidesArchiveBar) {
     CReaderRun run;
     auto out = run.Run({"command 32830", "command 32796", "frame-wait filelist-pick story.txt", "location",

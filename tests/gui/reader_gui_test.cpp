@@ -48,6 +48,29 @@ TEST(ReaderGui, ArchiveOpensAtFirstPageAndChapterLinkLoadsWithPicture) {
     EXPECT_EQ(CReaderRun::Value(out, "TITLE").find("127.0.0.1"), std::string::npos);
 }
 
+TEST(ReaderGui, GbkNamedBookFollowsLinksToChineseNamedChapters) {
+    // Zipped on Chinese Windows (GBK names, no UTF-8 flag), read on a UTF-8
+    // desktop: the browser asks for the links in UTF-8 escapes.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    CReaderRun run;
+    auto out = run.Run({"location", "click link-ch1", "location", "eval document.getElementById('chapter').textContent",
+                        "eval getComputedStyle(document.body).backgroundColor", "click next", "location",
+                        "eval document.getElementById('chapter').textContent", "pane 32805", "close"},
+                       {kSamples + "/gbk-book.zip"});
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 0), "/index.htm")) << CReaderRun::Value(out, "LOCATION", 0);
+    const std::string chapter1 = CReaderRun::Value(out, "LOCATION", 1);
+    EXPECT_TRUE(EndsWith(chapter1, "/第一章.htm")) << chapter1;
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 0), "第一章　入山") << "the chapter did not open";
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 1), "rgb(246, 243, 234)") << "the Chinese-named style sheet did not load";
+    EXPECT_EQ(CReaderRun::Value(out, "EVAL", 2), "第二章　听雨");
+    EXPECT_EQ(CReaderRun::Value(out, "PANE"), "4/5");
+    // The reading position is kept under the readable name.
+    const std::string ini = run.IniText();
+    EXPECT_NE(ini.find("CurPathInZip=*/第二章.htm"), std::string::npos) << ini;
+    auto again = run.Run({"location", "eval document.getElementById('chapter').textContent", "close"}, {});
+    EXPECT_EQ(CReaderRun::Value(again, "EVAL"), "第二章　听雨") << CReaderRun::Value(again, "LOCATION");
+}
+
 TEST(ReaderGui, TextFileShowsAsStyledPageUnderItsOwnAddress) {
     CReaderRun run;
     // The reader's layout hints come first, then the converter's own style.

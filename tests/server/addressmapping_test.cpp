@@ -6,6 +6,7 @@
 #include "app/parablock.h"
 #include "app/startupcore.h"
 #include "archive/archiveholder.h"
+#include "platform/codepage.h"
 #include "platform/modulepath.h"
 #include "server/loopbackclient.h"
 #include "server/pageserver.h"
@@ -18,6 +19,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -202,4 +204,31 @@ TEST_F(AddressMappingTest, LeavingTheArchiveStopsTheServerAndTheNextOneStartsIt)
     EXPECT_EQ(again, LoopbackBase() + "index.htm");
     EXPECT_EQ(Fetch(again), "<p>i</p>");
     close(blocker);
+}
+
+TEST_F(AddressMappingTest, ChineseNamedChaptersOfAGbkBookAreServedForUtf8Requests)
+{
+    // The sample book as zipped on Chinese Windows: GBK names without the
+    // UTF-8 flag; the browser asks for its links in UTF-8 escapes.
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    const std::string book = m_dir + "/竹林小记.zip";
+    fs::copy_file(std::string(PAGORA_SOURCE_DIR) + "/samples/gbk-book.zip", book);
+
+    const std::string address = ArchiveStartAddress(book);
+    EXPECT_EQ(address, LoopbackBase() + "index.htm");
+    const auto get = [](const std::string& path) {
+        return Exchange(static_cast<uint16_t>(LoopbackPort()), {"GET /" + path + " HTTP/1.1\r\n\r\n"});
+    };
+    const std::string gbkChapter = platform::ConvertCodeSet("清晨进山", "UTF-8", "GBK");
+    const std::string chapter = get("%E7%AC%AC%E4%B8%80%E7%AB%A0.htm");  // 第一章.htm
+    EXPECT_EQ(chapter.rfind("HTTP/1.0 200", 0), 0u) << chapter.substr(0, 40);
+    EXPECT_NE(Body(chapter).find(gbkChapter), std::string::npos);
+    // A page in a Chinese folder, and a style sheet with a Chinese name.
+    EXPECT_NE(Body(get("%E9%99%84%E5%BD%95/%E5%90%8E%E8%AE%B0.htm")).find("</html>"), std::string::npos);
+    EXPECT_EQ(get("%E6%A0%B7%E5%BC%8F.css").rfind("HTTP/1.0 200", 0), 0u);
+    // The stored GBK bytes, escaped, still reach the entry; a name not in it does not.
+    EXPECT_NE(Body(get("%B5%DA%D2%BB%D5%C2.htm")).find(gbkChapter), std::string::npos);
+    EXPECT_EQ(Body(get("%E7%AC%AC%E4%B8%89%E7%AB%A0.htm")), "404 Resource not found");
+    std::setlocale(LC_CTYPE, saved.c_str());
 }
