@@ -112,6 +112,9 @@ void CPagoraView::CreateBrowser() {
     // Once the next load has begun, the saved offsets are applied as soon as
     // the growing document can hold them, not only when it is complete.
     connect(m_browser, &CBrowserControl::DownloadBegin, this, [this] {
+        // Until the new page has loaded, the settings still name the page
+        // shown before it: its offsets are the reading position meanwhile.
+        m_offsetsBeforeLoad = m_browser->ScrollOffsets();
         if (m_restoreX != 0 || m_restoreY != 0) StartRestorePolling();
     });
     connect(m_browser, &CBrowserControl::RendererDied, this, &CPagoraView::OnRendererDied);
@@ -355,7 +358,11 @@ std::pair<int, int> CPagoraView::GetScrollOffsets() {
     // position: saving the page's top instead would lose it.
     if ((m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(m_browser->LocationURL(), m_restoreTarget))
         return {m_restoreX, m_restoreY};
-    if (!m_browser->IsComplete()) return {0, 0};
+    // A page still loading (or a long text showing its first screens) is not
+    // yet the document the position is saved for: the settings name it once
+    // it has loaded. Saving its offsets, or none, would lose the place in
+    // the page the reader came from.
+    if (!m_browser->IsComplete() || !NamedBySettings(m_browser->LocationURL())) return m_offsetsBeforeLoad;
     if (auto exact = m_browser->ReadScrollOffsets(1000)) {
         // The offsets hold for the table heights of this reading: keep them
         // with the text, so that the next opening shows the same lines.
@@ -363,6 +370,13 @@ std::pair<int, int> CPagoraView::GetScrollOffsets() {
         return *exact;
     }
     return m_browser->ScrollOffsets();
+}
+
+bool CPagoraView::NamedBySettings(const std::string& location) const {
+    CParaBlock& b = MainParaBlock();
+    if (IsLoopbackAddress(location)) return location == b.GetString(PARA_STR_CUR_PATH_IN_ZIP);
+    return navrules::SameDocument(location, b.GetString(PARA_STR_CURRENT_PATH)) &&
+           (!AddressToLocalPath(location).empty() || location == b.GetString(PARA_STR_CURRENT_PATH));
 }
 
 void CPagoraView::ScrollTo(int x, int y) { m_browser->ScrollTo(x, y); }

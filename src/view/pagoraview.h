@@ -89,6 +89,9 @@ private:
     void FinishRestore();
     void OnRendererDied(const QString& address, int x, int y);
     std::string StartAddressOfArchive(const std::string& document);
+    // Whether the settings' reading position ("CurrentPath", or
+    // "CurPathInZip" inside an archive) names the page at `location`.
+    bool NamedBySettings(const std::string& location) const;
     void ShowInTextViewer(const std::string& content);
 
     CBrowserControl* m_browser = nullptr;
@@ -102,4 +105,5 @@ private:
     int m_rendererDeaths = 0;
     bool m_justCreated = true;
     QElapsedTimer m_lastCompletion;
+    std::pair<int, int> m_offsetsBeforeLoad{0, 0};
 };

@@ -273,6 +273,23 @@ TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
     EXPECT_NE(CReaderRun::Value(out, "MESSAGE").find("重新打开"), std::string::npos);
 }
 
+TEST(NovelGui, ClosingWhileTheNextDocumentLoadsKeepsThePlaceInThePageBefore) {
+    CReaderRun run;
+    std::string html = "<html><head><title>tall</title></head><body>";
+    for (int i = 0; i < 400; ++i) html += "<p>line " + std::to_string(i) + "</p>";
+    std::string page = run.WriteFile("tall.htm", html + "</body></html>");
+    std::string book = run.WriteFile("novel.txt", Novel(60));
+    // The long text shows its first screen long before it has loaded; the
+    // settings still name the page before it, whose place must be the one kept.
+    auto out = run.Run({"scrollto 0 1500", "navigate-nowait " + book, "waitfor document.querySelector('td') != null",
+                        "eval document.readyState", "close"},
+                       {page}, nullptr, 180);
+    ASSERT_EQ(CReaderRun::Value(out, "EVAL"), "loading") << "the text finished loading before the reader closed";
+    const std::string ini = run.IniText();
+    EXPECT_NE(ini.find("CurrentPath=file://" + page), std::string::npos) << ini;
+    EXPECT_NE(ini.find("PARA_STARTPOINT_Y=1500"), std::string::npos) << ini;
+}
+
 TEST(NovelGui, AStreamingTextIsReadyForWaitingCommandsAtItsFirstScreen) {
     CReaderRun run;
     // Large enough to be still loading well after its first screen (a local
