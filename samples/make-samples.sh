@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the bundled sample book lighthouse.zip from samples/lighthouse/ and
+# Builds the bundled sample book lighthouse.zip from samples/lighthouse/,
 # writes the Chinese story in the code set of the current locale
-# (samples/story-<codeset>.txt when the locale is not UTF-8).
+# (samples/story-<codeset>.txt when the locale is not UTF-8), and writes the
+# novel (novel.txt, UTF-8) as a GBK file the way Chinese Windows saves it
+# (novel-gbk.txt, no mark, CR LF line ends).
 set -euo pipefail
 cd "$(dirname "$0")"
 rm -f lighthouse.zip
@@ -11,4 +13,5 @@ case "$codeset" in
   UTF-8|utf8|ANSI_X3.4-1968) ;;
   *) iconv -f UTF-8 -t "$codeset" story.txt > "story-$codeset.txt" ;;
 esac
-echo "samples: lighthouse.zip ready"
+sed 's/$/\r/' novel.txt | iconv -f UTF-8 -t GBK > novel-gbk.txt
+echo "samples: lighthouse.zip and novel-gbk.txt ready"
