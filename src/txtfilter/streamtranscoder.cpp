@@ -125,6 +125,10 @@ size_t CStreamTranscoder::Run(const uint8_t* bytes, size_t length, std::string& 
 size_t CStreamTranscoder::CopyUtf8(const uint8_t* bytes, size_t length, std::string& out, bool final) {
     size_t i = 0, run = 0;  // the valid bytes from `run` on are not copied yet
     while (i < length) {
+        // Runs of ASCII eight bytes at a time.
+        uint64_t word;
+        while (i + 8 <= length && (std::memcpy(&word, bytes + i, 8), (word & 0x8080808080808080ull) == 0)) i += 8;
+        if (i == length) break;
         if (bytes[i] < 0x80) {
             ++i;
             continue;
