@@ -12,8 +12,11 @@ CTranscodedSource::CTranscodedSource(IInternetProtocol* source, std::unique_ptr<
 
 HRESULT CTranscodedSource::Read(uint8_t* buffer, size_t size, size_t* read) {
     *read = 0;
-    if (m_readPos == m_text.size() && !m_ended) {
-        m_text.clear();
+    // Read the source whenever what is left does not fill the request, so
+    // that every call that comes back short has moved the source on (a
+    // reader takes a short answer with an unmoved source for a waiting one).
+    if (m_text.size() - m_readPos < size && !m_ended) {
+        m_text.erase(0, m_readPos);
         m_readPos = 0;
         ULONG n = 0;
         const HRESULT hr = m_source->Read(m_raw, kRawBlock, &n);
@@ -21,7 +24,7 @@ HRESULT CTranscodedSource::Read(uint8_t* buffer, size_t size, size_t* read) {
             // Nothing more for now: a held sample is decided on as it is
             // rather than keep the page waiting.
             m_transcoder->SourceWaits(m_text);
-            if (m_text.empty()) return E_PENDING;
+            if (m_text.empty()) return E_PENDING;  // else what is there is served
         } else if (Failed(hr)) {
             return hr;
         } else {

@@ -26,7 +26,8 @@ public:
     // and everything converted was read, E_PENDING with none while the
     // source has nothing yet or gave bytes that make no text yet (a sample
     // held for the encoding's decision, part of a character), or the
-    // source's failure. One call reads the source at most once.
+    // source's failure. A call reads the source once when what is converted
+    // and unread does not fill `size`, else not at all.
     platform::HRESULT Read(uint8_t* buffer, size_t size, size_t* read);
 
     const CTextTranscoder& Transcoder() const { return *m_transcoder; }

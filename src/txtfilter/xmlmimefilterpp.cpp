@@ -183,37 +183,17 @@ HRESULT XMLMimeFilterPP::ReadConverted(void* buffer, ULONG size, ULONG* read) {
                 m_converting = true;
                 uint8_t* block = data - carried;
                 std::memcpy(block, m_converter->Carried(), carried);
-                const size_t length = carried + n;
-                if (m_firstBlock && length < 2 && hr != S_FALSE) {
-                    // One byte cannot show a byte-order mark: wait for the next one.
-                    m_converter->SetCarry(block, length);
-                } else {
-                    if (m_firstBlock) {
-                        // The text is in the locale's set already (no mark is left).
-                        const size_t mark = 0;
-                        m_converter->TextInCodeSet();
-                        WriteHead();
-                        m_firstBlock = false;
-                        block += mark;
-                        HRESULT c = ConvertBlock(block, length - mark);
-                        if (Failed(c)) return c;
-                    } else {
-                        HRESULT c = ConvertBlock(block, length);
-                        if (Failed(c)) return c;
-                    }
-                }
-            }
-            if (hr == S_FALSE) {
-                if (m_firstBlock && m_converter->CarriedLength() > 0) {
-                    uint8_t last[CTextToHtml::kMaxCarry];
-                    const size_t k = m_converter->CarriedLength();
-                    std::memcpy(last, m_converter->Carried(), k);
-                    m_converter->ClearCarry();
+                if (m_firstBlock) {
+                    // The text arrives in the locale's set with its mark
+                    // removed: there is no encoding left to decide here.
                     m_converter->TextInCodeSet();
                     WriteHead();
                     m_firstBlock = false;
-                    ConvertBlock(last, k);
                 }
+                HRESULT c = ConvertBlock(block, carried + n);
+                if (Failed(c)) return c;
+            }
+            if (hr == S_FALSE) {
                 m_converter->Flush(*m_queue);
                 WriteTail();
                 m_queue->End();

@@ -172,6 +172,27 @@ TEST(UrlmonDocument, KnowsTheEncodingTheFilterReadTheTextAs) {
     EXPECT_NE(html.find("第一章 灯塔\n<BR>"), std::string::npos);
 }
 
+TEST(UrlmonDocument, ALongTextOfAFileIsReadToItsEndWithoutAWait) {
+    // A file source never waits: the transcoded text must not make the
+    // filter look like it does (a read that drains converted text only).
+    FilterSession fs;
+    std::string text;
+    int lines = 0;
+    while (text.size() < (1 << 20)) text += "　　雨下了整整三天，第" + std::to_string(lines++) + "行。\n";
+    const std::string lastLine = "第" + std::to_string(lines - 1) + "行。\n<BR>";
+    for (const char* set : {"UTF-8", "GBK"}) {
+        SCOPED_TRACE(set);
+        WriteFile(fs.dir.File("long.txt"), ConvertCodeSet(text, "UTF-8", set));
+        auto src = CFileSourceProtocol::Create();
+        CUrlmonDocument doc(src.Get(), "text/plain", fs.dir.File("long.txt"), &fs.session);
+        ASSERT_EQ(doc.Open(), S_OK);
+        HRESULT hr;
+        const std::string html = ReadAll(doc, &hr);
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_NE(html.find(lastLine), std::string::npos);
+    }
+}
+
 TEST(UrlmonDocument, StreamFedFromAnotherThread) {
     FilterSession fs;
     std::string text;
