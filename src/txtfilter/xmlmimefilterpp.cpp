@@ -194,6 +194,13 @@ HRESULT XMLMimeFilterPP::ReadConverted(void* buffer, ULONG size, ULONG* read) {
                 if (Failed(c)) return c;
             }
             if (hr == S_FALSE) {
+                if (m_firstBlock && m_text->RawBytes() > 0) {
+                    // A text that is only a byte-order mark is still a page,
+                    // as it was when the mark reached the converter.
+                    m_converter->TextInCodeSet();
+                    WriteHead();
+                    m_firstBlock = false;
+                }
                 m_converter->Flush(*m_queue);
                 WriteTail();
                 m_queue->End();

@@ -299,6 +299,8 @@ TEST(FilterEncodings, LegacyTextsBecomeUtf8PagesWithTheirFirstLineAsWritten) {
     EXPECT_EQ(BodyOf(ConvertText(From(kTraditional, "BIG5"))).substr(0, traditional.size()), traditional);
     EXPECT_EQ(BodyOf(ConvertText(Utf16(kNovel, true), "", 333)).substr(0, firstLine.size()), firstLine);
     EXPECT_EQ(BodyOf(ConvertText("\xFE\xFF" + Utf16("a<b", true))), "a&lt;b");
+    // Only a mark: an empty page, not a missing one.
+    EXPECT_EQ(BodyOf(ConvertText("\xFE\xFF")), "");
 }
 
 TEST(FilterEncodings, BinaryInputStillMakesACompletePage) {
