@@ -2,6 +2,8 @@
 // filter object in 4096-byte source blocks while the reader keeps up.
 //   BM_FilterText/0: English ASCII text   BM_FilterText/1: GBK bytes
 //   BM_FilterText/2: UTF-16 text (with the mark)
+// BM_TranscodeGbk: the streaming GBK-to-UTF-8 conversion alone (recognition
+// and iconv, 4096-byte blocks), in CPU time.
 // BM_FilterFile converts PAGORA_BENCH_FILE through the whole road (file
 // source, session, CUrlmonDocument). Run under the locale to be measured:
 // the GBK case needs a GBK locale (bench/txtfilter/run-txtfilter.sh makes one).
@@ -18,6 +20,7 @@
 #include "txtfilter/filterclassfactory.h"
 #include "txtfilter/filterids.h"
 #include "txtfilter/textswitch.h"
+#include "txtfilter/texttranscoder.h"
 #include "txtfilter/xmlmimefilterpp.h"
 
 using namespace platform;
@@ -137,6 +140,32 @@ void BM_FilterText(benchmark::State& state) {
     state.counters["rss_growth_MiB"] = PeakRssMiB() - rssBefore;
 }
 BENCHMARK(BM_FilterText)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TranscodeGbk(benchmark::State& state) {
+    const std::string pattern = Pattern(1);  // whole lines, so a block may wrap at its end
+    constexpr size_t kBlock = 4096;
+    std::string out;
+    uint64_t produced = 0;
+    for (auto _ : state) {
+        txtfilter::CTextTranscoder transcoder("UTF-8");
+        size_t offset = 0;
+        for (uint64_t done = 0; done < kDocumentBytes;) {
+            const size_t n = std::min<size_t>({kBlock, pattern.size() - offset, kDocumentBytes - done});
+            out.clear();
+            transcoder.Convert(reinterpret_cast<const uint8_t*>(pattern.data()) + offset, n, out);
+            produced += out.size();
+            offset = (offset + n) % pattern.size();
+            done += n;
+        }
+        out.clear();
+        transcoder.Finish(out);
+        produced += out.size();
+        if (transcoder.Encoding() != "GB18030") state.SkipWithError("not recognised as GB18030");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kDocumentBytes));
+    state.counters["utf8_per_gbk"] = static_cast<double>(produced) / (state.iterations() * kDocumentBytes);
+}
+BENCHMARK(BM_TranscodeGbk)->Unit(benchmark::kMillisecond);
 
 void BM_FilterFile(benchmark::State& state) {
     const char* path = std::getenv("PAGORA_BENCH_FILE");

@@ -75,6 +75,9 @@ inline constexpr ULONG BINDSTATUS_DOWNLOADINGDATA = 5;
 inline constexpr ULONG BINDSTATUS_ENDDOWNLOADDATA = 6;
 inline constexpr ULONG BINDSTATUS_MIMETYPEAVAILABLE = 13;
 inline constexpr ULONG BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE = 22;
+// Our own code, outside the system's range: the encoding a text filter reads
+// the document as (an iconv name such as "GB18030"), for the status bar.
+inline constexpr ULONG BINDSTATUS_TEXTENCODING = 0x7F01;
 
 // Flags of IInternetProtocolSink::ReportData (BSCF).
 inline constexpr DWORD BSCF_FIRSTDATANOTIFICATION = 0x1;

@@ -11,8 +11,11 @@ namespace platform {
 // the document only until the document detaches it.
 class CUrlmonDocument::Sink final : public IInternetProtocolSink {
 public:
-    explicit Sink(std::string* outType) : m_outType(outType) {}
-    void Detach() { m_outType = nullptr; }
+    Sink(std::string* outType, std::string* encoding) : m_outType(outType), m_encoding(encoding) {}
+    void Detach() {
+        m_outType = nullptr;
+        m_encoding = nullptr;
+    }
 
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -33,6 +36,7 @@ public:
     HRESULT Switch(PROTOCOLDATA*) override { return S_OK; }
     HRESULT ReportProgress(ULONG status, LPCSTR_UTF8 text) override {
         if (status == BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE && text && *text && m_outType) *m_outType = text;
+        if (status == BINDSTATUS_TEXTENCODING && text && m_encoding) *m_encoding = text;
         return S_OK;
     }
     HRESULT ReportData(DWORD, ULONG, ULONG) override { return S_OK; }
@@ -42,6 +46,7 @@ private:
     ~Sink() = default;
     std::atomic<ULONG> m_refs{1};
     std::string* m_outType;
+    std::string* m_encoding;
 };
 
 // Stands between the filter and the source and remembers how the source's
@@ -117,7 +122,7 @@ HRESULT CUrlmonDocument::Open() {
         m_error = E_POINTER;
         return m_error;
     }
-    m_sink = new Sink(&m_outType);
+    m_sink = new Sink(&m_outType, &m_textEncoding);
     HRESULT hr = m_source->Start(m_url.c_str(), m_sink, nullptr, 0, 0);
     if (Failed(hr)) {
         m_error = hr;

@@ -65,6 +65,10 @@ public:
     // copies nothing); later reports may still change it.
     const std::string& MimeType() const { return m_outType; }
 
+    // The encoding a text filter reported reading the document as (e.g.
+    // "GB18030"); empty when none did (yet).
+    const std::string& TextEncoding() const { return m_textEncoding; }
+
     // Copies up to `size` bytes of the result into `buffer`, sets `*got`.
     ReadResult Read(char* buffer, size_t size, size_t* got);
     // The failure that made Read answer Error (or that Open returned).
@@ -95,6 +99,7 @@ private:
     std::string m_inType;
     std::string m_url;
     std::string m_outType;
+    std::string m_textEncoding;
     Sink* m_sink = nullptr;               // owned through its count
     SourceWatch* m_watch = nullptr;       // owned through its count
     ComPtr<IInternetProtocol> m_filter;

@@ -40,6 +40,8 @@ public:
     // Decides the encoding from the first non-empty block and returns how many
     // bytes at its start are a byte-order mark (2 or 0).
     size_t DecideEncoding(const uint8_t* block, size_t length);
+    // Takes the text as being in the ANSI code set (it was converted into it).
+    void TextInCodeSet() { m_isUtf16 = false; }
     void WriteHead(OutputQueue& out);
     // E_INVALIDARG for a null block; S_OK otherwise. Leaves Carried() set.
     platform::HRESULT ConvertBlock(OutputQueue& out, const uint8_t* block, size_t length);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/codepage.h"
 #include "platform/modulepath.h"
 #include "txtfilter/filterids.h"
 #include "txtfilter/libraryrefs.h"
@@ -91,6 +92,11 @@ HRESULT XMLMimeFilterPP::Start(LPCSTR_UTF8, IInternetProtocolSink* sink, IIntern
     m_converting = false;
     m_queue.reset();
     m_converter.reset();
+    m_encodingReported = false;
+    // Whatever its encoding, the text reaches the converter (and a pass-through
+    // reader) in the locale's code set, which is the set the page is read in.
+    m_text = std::make_unique<CTranscodedSource>(m_source.Get(),
+                                                 std::make_unique<CTextTranscoder>(AnsiCodeSet()));
     if (!CTextSwitch::On()) return E_NOTIMPL;
     m_queue = std::make_unique<OutputQueue>();
     ReadTextStyle();
@@ -124,10 +130,28 @@ HRESULT XMLMimeFilterPP::Read(void* buffer, ULONG size, ULONG* read) {
 }
 
 HRESULT XMLMimeFilterPP::PassThrough(void* buffer, ULONG size, ULONG* read) {
-    if (!m_source) return E_FAIL;
-    HRESULT hr = m_source->Read(buffer, size, read);
+    if (!m_source || !m_text) return E_FAIL;
+    size_t got = 0;
+    HRESULT hr = m_text->Read(static_cast<uint8_t*>(buffer), size, &got);
+    *read = static_cast<ULONG>(got);
+    ReportEncoding();
     ReportVerifiedType();
     return hr;
+}
+
+void XMLMimeFilterPP::ReportEncoding() {
+    if (m_encodingReported || !m_sink || !m_text || !m_text->Transcoder().Decided()) return;
+    m_encodingReported = true;
+    try {
+        m_sink->ReportProgress(BINDSTATUS_TEXTENCODING, m_text->Transcoder().Encoding().c_str());
+    } catch (...) {
+        // Advisory like the type report.
+    }
+}
+
+const std::string& XMLMimeFilterPP::TextEncoding() const {
+    static const std::string kNone;
+    return m_text ? m_text->Transcoder().Encoding() : kNone;
 }
 
 void XMLMimeFilterPP::ReportVerifiedType() {
@@ -141,12 +165,17 @@ void XMLMimeFilterPP::ReportVerifiedType() {
 
 HRESULT XMLMimeFilterPP::ReadConverted(void* buffer, ULONG size, ULONG* read) {
     if (!m_queue->Ended()) {
-        if (!m_source) return E_FAIL;
+        if (!m_source || !m_text) return E_FAIL;
         const size_t carried = m_converter->CarriedLength();
         uint8_t* data = m_buffer + CTextToHtml::kMaxCarry;
         const ULONG room = static_cast<ULONG>(kSourceBlock - carried);
-        ULONG n = 0;
-        HRESULT hr = m_source->Read(data, room, &n);
+        size_t got = 0;
+        HRESULT hr = m_text->Read(data, room, &got);
+        ULONG n = static_cast<ULONG>(got);
+        // Text that went into the filter makes the document HTML to its end,
+        // even while its first bytes are held for the encoding's decision.
+        if (m_text->RawBytes() > 0) m_converting = true;
+        ReportEncoding();
         if (hr != E_PENDING) {
             if (Failed(hr)) return hr;
             if (n > room) n = room;  // a source that claims more than it was given room for
@@ -154,34 +183,23 @@ HRESULT XMLMimeFilterPP::ReadConverted(void* buffer, ULONG size, ULONG* read) {
                 m_converting = true;
                 uint8_t* block = data - carried;
                 std::memcpy(block, m_converter->Carried(), carried);
-                const size_t length = carried + n;
-                if (m_firstBlock && length < 2 && hr != S_FALSE) {
-                    // One byte cannot show a byte-order mark: wait for the next one.
-                    m_converter->SetCarry(block, length);
-                } else {
-                    if (m_firstBlock) {
-                        const size_t mark = m_converter->DecideEncoding(block, length);
-                        WriteHead();
-                        m_firstBlock = false;
-                        block += mark;
-                        HRESULT c = ConvertBlock(block, length - mark);
-                        if (Failed(c)) return c;
-                    } else {
-                        HRESULT c = ConvertBlock(block, length);
-                        if (Failed(c)) return c;
-                    }
-                }
-            }
-            if (hr == S_FALSE) {
-                if (m_firstBlock && m_converter->CarriedLength() > 0) {
-                    uint8_t last[CTextToHtml::kMaxCarry];
-                    const size_t k = m_converter->CarriedLength();
-                    std::memcpy(last, m_converter->Carried(), k);
-                    m_converter->ClearCarry();
-                    m_converter->DecideEncoding(last, k);
+                if (m_firstBlock) {
+                    // The text arrives in the locale's set with its mark
+                    // removed: there is no encoding left to decide here.
+                    m_converter->TextInCodeSet();
                     WriteHead();
                     m_firstBlock = false;
-                    ConvertBlock(last, k);
+                }
+                HRESULT c = ConvertBlock(block, carried + n);
+                if (Failed(c)) return c;
+            }
+            if (hr == S_FALSE) {
+                if (m_firstBlock && m_text->RawBytes() > 0) {
+                    // A text that is only a byte-order mark is still a page,
+                    // as it was when the mark reached the converter.
+                    m_converter->TextInCodeSet();
+                    WriteHead();
+                    m_firstBlock = false;
                 }
                 m_converter->Flush(*m_queue);
                 WriteTail();

@@ -9,6 +9,7 @@
 #include "platform/comptr.h"
 #include "platform/comtypes.h"
 #include "txtfilter/outputqueue.h"
+#include "txtfilter/transcodedsource.h"
 #include "txtfilter/texttohtml.h"
 
 namespace txtfilter {
@@ -62,6 +63,10 @@ public:
     void ReadTextStyle();
     static void SetIniPathForTesting(const std::string& path);
 
+    // The encoding the current text is read as ("GB18030", "UTF-16BE"...),
+    // empty until decided. The sink hears it too, as BINDSTATUS_TEXTENCODING.
+    const std::string& TextEncoding() const;
+
     // For tests and benchmarks: bytes held by the current queue.
     size_t QueuedBytes() const { return m_queue ? m_queue->HeldBytes() : 0; }
 
@@ -82,6 +87,7 @@ private:
     platform::HRESULT ReadConverted(void* buffer, platform::ULONG size, platform::ULONG* read);
     platform::HRESULT PassThrough(void* buffer, platform::ULONG size, platform::ULONG* read);
     void ReportVerifiedType();
+    void ReportEncoding();
     void ConvertArrived(const uint8_t* block, size_t length);
 
     std::atomic<platform::ULONG> m_refs{1};
@@ -92,6 +98,8 @@ private:
     platform::DWORD m_startFlags = 0;
     std::unique_ptr<OutputQueue> m_queue;
     std::unique_ptr<CTextToHtml> m_converter;
+    std::unique_ptr<CTranscodedSource> m_text;  // the source's text in the locale's set
+    bool m_encodingReported = false;
     InnerUnknown m_inner;
     platform::IUnknown* m_outer;
     // The block read from the source, behind room for carried bytes.

@@ -84,6 +84,32 @@ TEST(ReaderGui, TextFileShowsAsStyledPageUnderItsOwnAddress) {
     EXPECT_NE(run.IniText().find("CurrentPath=file://" + kSamples + "/story.txt"), std::string::npos);
 }
 
+// Chinese novels saved on Windows are GBK or Big5; the desktop is UTF-8.
+TEST(ReaderGui, GbkNovelShowsItsFirstLineAsWritten) {
+    CReaderRun run;
+    auto out = run.Run({"location", "eval document.querySelector('td').innerText.substring(0, 40)", "close"},
+                       {kSamples + "/novel-gbk.txt"});
+    EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + kSamples + "/novel-gbk.txt");
+    const std::string text = CReaderRun::Value(out, "EVAL", 0);
+    EXPECT_EQ(text.rfind("第一章 守灯人", 0), 0u) << text;
+    EXPECT_NE(text.find("石湾镇在海角的尽头"), std::string::npos) << text;
+}
+
+TEST(ReaderGui, Big5TextInAnArchiveShowsAsWritten) {
+    CReaderRun run;
+    run.WriteFile("b5/index.htm", "<html><body><a id='s' href='tale.txt'>tale</a></body></html>");
+    const std::string utf8 = run.WriteFile("tale-utf8.txt", "第一章 燈塔\n海邊的小鎮上住著一位老人，他每天傍晚都會爬上燈塔。\n");
+    const std::string command = "iconv -f UTF-8 -t BIG5 '" + utf8 + "' > '" + run.Folder() + "/b5/tale.txt'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string zip = MakeZip(run, "b5", "big5book.zip");
+    ASSERT_FALSE(zip.empty());
+    auto out = run.Run({"click s", "location", "eval document.querySelector('td').innerText", "close"}, {zip});
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 0), "/tale.txt"));
+    const std::string text = CReaderRun::Value(out, "EVAL", 0);
+    EXPECT_EQ(text.rfind("第一章 燈塔", 0), 0u) << text;
+    EXPECT_NE(text.find("海邊的小鎮上住著一位老人"), std::string::npos) << text;
+}
+
 TEST(ReaderGui, PositionInsideArchiveIsRestoredAfterRestart) {
     CReaderRun run;
     run.WriteFile("book/index.htm", "<html><body><a id='go' href='part/long.htm'>long</a></body></html>");

@@ -79,18 +79,22 @@ TEST(FilterStart, SwitchOffRefusesButHoldsTheReferencesAndPassesTextThrough) {
     std::string out;
     EXPECT_EQ(s.Read(&out, 100), S_FALSE);
     EXPECT_EQ(out, "a<b");
-    ASSERT_EQ(s.sink.progress.size(), 1u);
-    EXPECT_EQ(s.sink.progress[0], std::make_pair(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, std::string("text/html")));
+    // The type, and the encoding the text was read as (it is converted to the
+    // locale's set on this road too).
+    ASSERT_EQ(s.sink.progress.size(), 2u);
+    EXPECT_EQ(s.sink.progress[0], std::make_pair(BINDSTATUS_TEXTENCODING, std::string("UTF-8")));
+    EXPECT_EQ(s.sink.progress[1], std::make_pair(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, std::string("text/html")));
 }
 
 TEST(FilterRead, PendingUntilABlockIsHandedOverThenPartialThenFalse) {
     Started s({{"abc", S_OK}, {"", E_PENDING}, {"def", S_OK}, {"", S_FALSE}});
     ASSERT_EQ(s.startResult, S_OK);
     std::string out, html;
-    // The head and "abc" sit in the fill block: nothing readable yet.
+    // "abc" is held for the encoding's decision: nothing readable yet.
     EXPECT_EQ(s.Read(&out, 4096), E_PENDING);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(s.Read(&out, 4096), E_PENDING);  // the source itself is pending
+    // The source is pending: "abc" is passed on and sits in the fill block with the head.
+    EXPECT_EQ(s.Read(&out, 4096), E_PENDING);
     EXPECT_EQ(s.Read(&out, 4096), E_PENDING);
     // The end of the source hands the block over: everything fits, so S_FALSE at once.
     EXPECT_EQ(s.Read(&out, 4096), S_FALSE);
@@ -99,9 +103,17 @@ TEST(FilterRead, PendingUntilABlockIsHandedOverThenPartialThenFalse) {
     EXPECT_EQ(s.Read(&out, 4096), S_FALSE);
     EXPECT_EQ(out, "");
     EXPECT_EQ(s.source.reads, 4);  // no source reads after the end
-    // Every Read reported the verified type.
-    EXPECT_EQ(s.sink.progress.size(), 5u);
-    for (const auto& p : s.sink.progress) EXPECT_EQ(p.first, BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE);
+    // Every Read reported the verified type; the encoding was reported once,
+    // when it was decided.
+    int types = 0, encodings = 0;
+    for (const auto& p : s.sink.progress) {
+        if (p.first == BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE) ++types;
+        if (p.first == BINDSTATUS_TEXTENCODING) ++encodings;
+    }
+    EXPECT_EQ(types, 5);
+    EXPECT_EQ(encodings, 1);
+    EXPECT_EQ(s.sink.progress.size(), 6u);
+    EXPECT_EQ(s.filter->TextEncoding(), "UTF-8");
 }
 
 TEST(FilterRead, SmallRequestsAreServedOverSeveralCalls) {
@@ -130,8 +142,12 @@ TEST(FilterRead, SmallRequestsAreServedOverSeveralCalls) {
 
 TEST(FilterRead, LargeRequestGetsWhatIsReadyWithSOk) {
     // 3000 ampersands make 15000 bytes: blocks are handed over while the source is still open.
-    Started s({{std::string(3000, '&'), S_OK}, {"", E_PENDING}, {"", S_FALSE}});
+    // The first Read only takes the text (held for the encoding's decision);
+    // the source's pending answer lets it through.
+    Started s({{std::string(3000, '&'), S_OK}, {"", E_PENDING}, {"", E_PENDING}, {"", S_FALSE}});
     std::string out;
+    EXPECT_EQ(s.Read(&out, 1 << 20), E_PENDING);
+    EXPECT_EQ(out, "");
     EXPECT_EQ(s.Read(&out, 1 << 20), S_OK);
     EXPECT_GT(out.size(), 0u);
     EXPECT_LT(out.size(), 15000u);

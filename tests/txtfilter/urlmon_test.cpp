@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "filterrun.h"
+#include "platform/codepage.h"
 #include "platform/urlmon.h"
 #include "txtfilter/filterclassfactory.h"
 #include "txtfilter/filterids.h"
@@ -156,6 +157,39 @@ TEST(UrlmonDocument, RunsTheRegisteredFilterOrPassesThroughWhenItRefuses) {
         char c;
         EXPECT_EQ(doc.Read(&c, 1, &got), CUrlmonDocument::Error);
         EXPECT_EQ(doc.ErrorCode(), INET_E_RESOURCE_NOT_FOUND);
+    }
+}
+
+TEST(UrlmonDocument, KnowsTheEncodingTheFilterReadTheTextAs) {
+    FilterSession fs;
+    const std::string novel = "第一章 灯塔\n海边的小镇上住着一位老人，他每天傍晚都会爬上灯塔，点亮那盏古老的灯。\n";
+    WriteFile(fs.dir.File("gbk.txt"), ConvertCodeSet(novel, "UTF-8", "GBK"));
+    auto src = CFileSourceProtocol::Create();
+    CUrlmonDocument doc(src.Get(), "text/plain", fs.dir.File("gbk.txt"), &fs.session);
+    ASSERT_EQ(doc.Open(), S_OK);
+    const std::string html = ReadAll(doc);
+    EXPECT_EQ(doc.TextEncoding(), "GB18030");
+    EXPECT_NE(html.find("第一章 灯塔\n<BR>"), std::string::npos);
+}
+
+TEST(UrlmonDocument, ALongTextOfAFileIsReadToItsEndWithoutAWait) {
+    // A file source never waits: the transcoded text must not make the
+    // filter look like it does (a read that drains converted text only).
+    FilterSession fs;
+    std::string text;
+    int lines = 0;
+    while (text.size() < (1 << 20)) text += "　　雨下了整整三天，第" + std::to_string(lines++) + "行。\n";
+    const std::string lastLine = "第" + std::to_string(lines - 1) + "行。\n<BR>";
+    for (const char* set : {"UTF-8", "GBK"}) {
+        SCOPED_TRACE(set);
+        WriteFile(fs.dir.File("long.txt"), ConvertCodeSet(text, "UTF-8", set));
+        auto src = CFileSourceProtocol::Create();
+        CUrlmonDocument doc(src.Get(), "text/plain", fs.dir.File("long.txt"), &fs.session);
+        ASSERT_EQ(doc.Open(), S_OK);
+        HRESULT hr;
+        const std::string html = ReadAll(doc, &hr);
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_NE(html.find(lastLine), std::string::npos);
     }
 }
 
