@@ -443,14 +443,18 @@ return loaded||(Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y);
 })()?'1':'0');
 })(%1,%2,%3))JS";
     // Asking the page forces a layout, which on a long text without the
-    // hints costs about a second: while the page loads, ask only once the
-    // engine's own contents size says the offsets may fit.
+    // hints costs about a second: while the page loads, ask once the
+    // engine's own contents size says the offsets may fit. That size comes
+    // with the renderer's frames, which a busy machine delays for seconds:
+    // the page itself is asked at least twice a second all the same.
     const QSizeF size = m_page->contentsSize();
     const double zoom = m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
-    if (!loaded && (size.height() / zoom < y || (x > 0 && size.width() / zoom < x))) {
+    const bool askedLately = m_lastFitQuestion.isValid() && m_lastFitQuestion.elapsed() < 500;
+    if (!loaded && askedLately && (size.height() / zoom < y || (x > 0 && size.width() / zoom < x))) {
         if (done) done(false);
         return;
     }
+    m_lastFitQuestion.start();
     const QString script =
         QString::fromLatin1(kScript).arg(x).arg(y).arg(loaded ? QStringLiteral("true") : QStringLiteral("false"));
     QPointer<CBrowserControl> guard(this);

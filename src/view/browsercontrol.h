@@ -1,6 +1,7 @@
 #pragma once
 // CBrowserControl: the reader's one boundary over Qt WebEngine, offering the
 // operations, events and host services the view needs of its browser.
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -134,4 +135,6 @@ private:
     bool m_lastForward = false;
     uint32_t m_downloadFlags = 0x70;
     QPointF m_scroll;
+    // When the page was last asked whether saved offsets fit (see ScrollToWhenTallEnough).
+    QElapsedTimer m_lastFitQuestion;
 };
