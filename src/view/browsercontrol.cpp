@@ -381,7 +381,11 @@ std::optional<std::pair<int, int>> CBrowserControl::ReadScrollOffsets(int timeou
     if (!text || text->empty()) return std::nullopt;
     size_t comma = text->find(',');
     if (comma == std::string::npos) return std::nullopt;
-    return std::make_pair(std::atoi(text->c_str()), std::atoi(text->c_str() + comma + 1));
+    const std::pair<int, int> offsets(std::atoi(text->c_str()), std::atoi(text->c_str() + comma + 1));
+    // The engine's own reports of the offsets come with its frames and may
+    // lag far behind on a busy machine: an exact reading is the newest.
+    m_scroll = QPointF(offsets.first, offsets.second);
+    return offsets;
 }
 
 std::pair<int, int> CBrowserControl::ScrollOffsets() const {
