@@ -406,6 +406,9 @@ void CBrowserControl::ScrollToWhenTallEnough(int x, int y, bool loaded, std::fun
     // table above the offset is laid out for real (a batch at a time, so the
     // page stays responsive), and keeps that height as its placeholder.
     // The last table of a page still loading may still grow: it waits.
+    // Once the offsets are placed, the engine must not put back an older
+    // offset of its own at the end of the load (it keeps one per history
+    // entry, which a page reloaded after its renderer died still has).
     // The answer names the document that gave it: until the new page has
     // replaced the one before it (or the empty one of a new renderer), an
     // answer is not taken for the new page's. And only the document itself
@@ -442,6 +445,7 @@ if(ts.length&&getComputedStyle(ts[0]).contentVisibility=='auto'){
  }
 }
 if(!loaded&&(e.scrollHeight-e.clientHeight<y||(x>0&&e.scrollWidth-e.clientWidth<x)))return false;
+try{history.scrollRestoration='manual';}catch(err){}
 window.scrollTo(x,y);
 return loaded||(Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y);
 })()?'1':'0');
