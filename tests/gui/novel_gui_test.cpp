@@ -85,6 +85,13 @@ int KillRenderersOf(const std::string& folder) {
 
 const char kComplete[] = "document.readyState=='complete'";
 
+// An HTML page titled "tall" of 400 short lines, about 14 000 pixels high.
+std::string TallPage() {
+    std::string html = "<html><head><title>tall</title></head><body>";
+    for (int i = 0; i < 400; ++i) html += "<p>line " + std::to_string(i) + "</p>";
+    return html + "</body></html>";
+}
+
 }  // namespace
 
 TEST(NovelGui, LongTextReopensAtTheExactSavedOffset) {
@@ -234,9 +241,7 @@ TEST(NovelGui, AVeryLongTextIsReadInPartsAndReopensInThePartBeingRead) {
 
 TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
     CReaderRun run;
-    std::string html = "<html><head><title>tall</title></head><body>";
-    for (int i = 0; i < 400; ++i) html += "<p>line " + std::to_string(i) + "</p>";
-    std::string page = run.WriteFile("tall.htm", html + "</body></html>");
+    std::string page = run.WriteFile("tall.htm", TallPage());
     std::string text = run.WriteFile("story.txt", Novel(1));
     const std::string marker = run.Folder() + "/kill-now.png";
     const std::string marker2 = run.Folder() + "/kill-again.png";
@@ -275,9 +280,7 @@ TEST(NovelGui, KilledRendererComesBackAtTheSameAddressAndOffsetWithOneNotice) {
 
 TEST(NovelGui, ClosingWhileTheNextDocumentLoadsKeepsThePlaceInThePageBefore) {
     CReaderRun run;
-    std::string html = "<html><head><title>tall</title></head><body>";
-    for (int i = 0; i < 400; ++i) html += "<p>line " + std::to_string(i) + "</p>";
-    std::string page = run.WriteFile("tall.htm", html + "</body></html>");
+    std::string page = run.WriteFile("tall.htm", TallPage());
     std::string book = run.WriteFile("novel.txt", Novel(60));
     // The long text shows its first screen long before it has loaded; the
     // settings still name the page before it, whose place must be the one kept.
