@@ -103,8 +103,14 @@ struct IClassFactory : IUnknown {
     virtual HRESULT LockServer(int lock) = 0;
 };
 
-// Bind information of a download; no operation of ours needs more than its identity.
-struct IInternetBindInfo : IUnknown {};
+// Bind information of a download: strings the one who starts a protocol
+// hands to it. Only our own kinds are asked for.
+inline constexpr ULONG BINDSTRING_TEXTENCODING = 0x7F01;  // the encoding the reader chose for a text
+struct IInternetBindInfo : IUnknown {
+    // The string of that kind (UTF-8, valid while the protocol runs), or
+    // null when there is none.
+    virtual LPCSTR_UTF8 BindString(ULONG kind) = 0;
+};
 
 struct PROTOCOLDATA {
     DWORD grfFlags;

@@ -105,6 +105,36 @@ private:
     uint64_t m_bytes = 0;
 };
 
+// What the document tells the filter it starts: the encoding the reader chose.
+class CUrlmonDocument::BindInfo final : public IInternetBindInfo {
+public:
+    explicit BindInfo(std::string encoding) : m_encoding(std::move(encoding)) {}
+    HRESULT QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IInternetBindInfo) {
+            *out = static_cast<IInternetBindInfo*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++m_refs; }
+    ULONG Release() override {
+        ULONG n = --m_refs;
+        if (n == 0) delete this;
+        return n;
+    }
+    LPCSTR_UTF8 BindString(ULONG kind) override {
+        return kind == BINDSTRING_TEXTENCODING && !m_encoding.empty() ? m_encoding.c_str() : nullptr;
+    }
+
+private:
+    ~BindInfo() = default;
+    std::atomic<ULONG> m_refs{1};
+    const std::string m_encoding;
+};
+
 CUrlmonDocument::CUrlmonDocument(IInternetProtocol* source, std::string mimeType, std::string url,
                                  CInternetSession* session)
     : m_source(source),
@@ -136,7 +166,10 @@ HRESULT CUrlmonDocument::Open() {
         return S_OK;  // no filter object: the document passes through
     m_watch = new SourceWatch(m_source.Get());
     PROTOCOLFILTERDATA data{sizeof(PROTOCOLFILTERDATA), nullptr, m_watch, nullptr, 0};
-    hr = filter->Start(m_url.c_str(), m_sink, nullptr, PI_FILTER_MODE, reinterpret_cast<uintptr_t>(&data));
+    // A filter that needs the bind information after Start takes a reference.
+    auto* bindInfo = new BindInfo(m_chosenEncoding);
+    hr = filter->Start(m_url.c_str(), m_sink, bindInfo, PI_FILTER_MODE, reinterpret_cast<uintptr_t>(&data));
+    bindInfo->Release();
     if (Failed(hr)) return S_OK;  // a refusing filter (switch off) leaves the text as it is
     m_filter = std::move(filter);
     // A read with no room lets the filter verify its output type before the caller replies.

@@ -65,6 +65,10 @@ public:
     // copies nothing); later reports may still change it.
     const std::string& MimeType() const { return m_outType; }
 
+    // The encoding a text filter is to read the document as (an iconv name;
+    // empty: the filter recognises it). Set before Open.
+    void SetTextEncoding(std::string encoding) { m_chosenEncoding = std::move(encoding); }
+
     // The encoding a text filter reported reading the document as (e.g.
     // "GB18030"); empty when none did (yet).
     const std::string& TextEncoding() const { return m_textEncoding; }
@@ -90,6 +94,7 @@ public:
 private:
     class Sink;
     class SourceWatch;
+    class BindInfo;
 
     ReadResult ReadFromFilter(char* buffer, size_t size, size_t* got);
     ReadResult ReadFromSource(char* buffer, size_t size, size_t* got);
@@ -100,6 +105,7 @@ private:
     std::string m_url;
     std::string m_outType;
     std::string m_textEncoding;
+    std::string m_chosenEncoding;
     Sink* m_sink = nullptr;               // owned through its count
     SourceWatch* m_watch = nullptr;       // owned through its count
     ComPtr<IInternetProtocol> m_filter;

@@ -116,6 +116,7 @@ size_t CStreamTranscoder::Run(const uint8_t* bytes, size_t length, std::string& 
         const size_t skip = (err == EILSEQ) ? RefusedLength(reinterpret_cast<uint8_t*>(in), left)
                                             : std::min(m_unit, left);
         out += m_replacement;
+        ++m_replaced;
         in += skip;
         left -= skip;
     }
@@ -141,6 +142,7 @@ size_t CStreamTranscoder::CopyUtf8(const uint8_t* bytes, size_t length, std::str
         out.append(reinterpret_cast<const char*>(bytes) + run, i - run);
         if (k < 0 && !final) return i;  // a character cut by the end: kept for the next block
         out += m_replacement;
+        ++m_replaced;
         run = ++i;
     }
     out.append(reinterpret_cast<const char*>(bytes) + run, i - run);

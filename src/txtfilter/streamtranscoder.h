@@ -35,6 +35,8 @@ public:
     // and a stateful target set is returned to its initial state.
     void Finish(std::string& out);
     const std::string& Replacement() const { return m_replacement; }
+    // How many replacement characters were written so far.
+    size_t Replaced() const { return m_replaced; }
 
 private:
     static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
@@ -57,6 +59,7 @@ private:
     std::string m_replacement;
     uint8_t m_carry[kMaxCarry];
     size_t m_carryLength = 0;
+    size_t m_replaced = 0;
 };
 
 }  // namespace txtfilter

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "txtfilter/encodingcandidates.h"
 #include "txtfilter/encodingdetector.h"
 #include "txtfilter/streamtranscoder.h"
 
@@ -19,12 +20,25 @@ bool PlainAscii(const uint8_t* b, size_t n) {
 
 CTextTranscoder::CTextTranscoder(std::string targetCodeSet, std::string encoding)
     : m_target(std::move(targetCodeSet)) {
-    if (!encoding.empty() && Start(encoding)) m_recognised = false;
+    if (!encoding.empty() && Start(encoding)) {
+        m_recognised = false;
+        m_markPending = true;
+    }
 }
 
 CTextTranscoder::~CTextTranscoder() = default;
 
 void CTextTranscoder::Convert(const uint8_t* bytes, size_t length, std::string& out) {
+    if (m_markPending && length > 0) {
+        // A chosen encoding whose own byte-order mark starts the text: the
+        // mark is no part of the text, as when it is recognised.
+        m_markPending = false;
+        const EncodingGuess mark = CEncodingDetector::FromMark(bytes, length);
+        if (!mark.name.empty() && CEncodingCandidates::Same(mark.name, m_encoding)) {
+            bytes += mark.markLength;
+            length -= mark.markLength;
+        }
+    }
     if (m_decided) {
         if (m_stream) m_stream->Convert(bytes, length, out);
         else out.append(reinterpret_cast<const char*>(bytes), length);

@@ -67,6 +67,7 @@ private:
     bool m_recognised = true;
     bool m_atStart = true;
     bool m_decided = false;
+    bool m_markPending = false;  // a chosen encoding, before the text's first bytes
     std::string m_sample;
     std::unique_ptr<CStreamTranscoder> m_stream;  // null after a decision: bytes pass as they are
 };

@@ -80,7 +80,7 @@ void XMLMimeFilterPP::ReadTextStyle() {
 
 // ---- protocol --------------------------------------------------------------
 
-HRESULT XMLMimeFilterPP::Start(LPCSTR_UTF8, IInternetProtocolSink* sink, IInternetBindInfo*, DWORD flags,
+HRESULT XMLMimeFilterPP::Start(LPCSTR_UTF8, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo, DWORD flags,
                                uintptr_t reserved) {
     m_startFlags = flags;
     if (!(flags & PI_FILTER_MODE)) return E_INVALIDARG;
@@ -95,8 +95,13 @@ HRESULT XMLMimeFilterPP::Start(LPCSTR_UTF8, IInternetProtocolSink* sink, IIntern
     m_encodingReported = false;
     // Whatever its encoding, the text reaches the converter (and a pass-through
     // reader) in the locale's code set, which is the set the page is read in.
+    // The encoding is recognised unless the reader chose one for this text.
+    std::string chosen;
+    if (bindInfo) {
+        if (LPCSTR_UTF8 name = bindInfo->BindString(BINDSTRING_TEXTENCODING)) chosen = name;
+    }
     m_text = std::make_unique<CTranscodedSource>(m_source.Get(),
-                                                 std::make_unique<CTextTranscoder>(AnsiCodeSet()));
+                                                 std::make_unique<CTextTranscoder>(AnsiCodeSet(), chosen));
     if (!CTextSwitch::On()) return E_NOTIMPL;
     m_queue = std::make_unique<OutputQueue>();
     ReadTextStyle();

@@ -8,6 +8,7 @@
 
 #include "filterrun.h"
 #include "platform/codepage.h"
+#include "txtfilter/encodingcandidates.h"
 #include "txtfilter/encodingdetector.h"
 #include "txtfilter/streamtranscoder.h"
 #include "txtfilter/texttranscoder.h"
@@ -310,4 +311,75 @@ TEST(FilterEncodings, BinaryInputStillMakesACompletePage) {
     const std::string html = ConvertText(binary, "", 1000, 777);
     EXPECT_NE(BodyOf(html), "<no body>");
     EXPECT_EQ(html.substr(html.size() - 16), "</BODY></HTML>\r\n");
+}
+
+// The encoding menu's candidates: the recognised reading first, the plausible
+// ones next with the text's first words as they would read.
+TEST(EncodingCandidates, TheRightReadingComesFirstWithTheFirstWordsAsWritten) {
+    using txtfilter::CEncodingCandidates;
+    struct Case {
+        std::string bytes;
+        std::string first;  // the label expected first
+    } cases[] = {
+        {From(kNovel, "GBK"), "GB18030"},
+        {From(kTraditional, "BIG5"), "Big5"},
+        {From(kNovel, "UTF-16BE"), "UTF-16BE"},  // no mark
+        {"\xFF\xFE" + From(kNovel, "UTF-16LE"), "UTF-16LE"},
+        {kNovel, "UTF-8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        const auto ranked = CEncodingCandidates::Rank(c.bytes, true, "UTF-8");
+        ASSERT_FALSE(ranked.empty());
+        EXPECT_EQ(ranked[0].label, c.first);
+        EXPECT_TRUE(ranked[0].recognised);
+        EXPECT_TRUE(ranked[0].fits);
+        const std::string expected = c.first == "Big5" ? "第一章 燈塔 海邊的小鎮上住著一位老人，他每天傍"
+                                                       : "第一章 灯塔 海边的小镇上住着一位老人，他每天傍";
+        EXPECT_EQ(ranked[0].preview, expected);
+        // Every entry of the menu is there once, whatever the text.
+        size_t menu = 0;
+        for (const auto& r : ranked) menu += r.recognised ? 0 : 1;
+        EXPECT_EQ(ranked.size(), 6u);
+        EXPECT_EQ(menu, 5u);
+        // The readings that fit come before those that do not.
+        bool seenMisfit = false;
+        for (const auto& r : ranked) {
+            if (!r.fits) {
+                seenMisfit = true;
+            } else {
+                EXPECT_FALSE(seenMisfit) << r.label;
+            }
+        }
+    }
+    // GBK bytes read as UTF-8 or UTF-16 are no plausible reading.
+    const auto gbk = CEncodingCandidates::Rank(From(kNovel, "GBK"), true, "UTF-8");
+    for (const auto& r : gbk) {
+        if (r.label == "UTF-8" || r.label == "UTF-16LE" || r.label == "UTF-16BE") {
+            EXPECT_FALSE(r.fits) << r.label;
+        }
+    }
+}
+
+TEST(EncodingCandidates, TheLocalesOwnSetAndAnUnlistedRecognitionJoinTheMenu) {
+    using txtfilter::CEncodingCandidates;
+    EXPECT_EQ(CEncodingCandidates::MenuEncodings("UTF-8").size(), 6u);
+    EXPECT_EQ(CEncodingCandidates::MenuEncodings("utf8").size(), 6u);
+    const auto gbkLocale = CEncodingCandidates::MenuEncodings("GBK");
+    ASSERT_EQ(gbkLocale.size(), 7u);
+    EXPECT_EQ(gbkLocale.back(), "GBK");
+    EXPECT_EQ(CEncodingCandidates::Label("SHIFT_JIS"), "Shift_JIS");
+    EXPECT_TRUE(CEncodingCandidates::Same("cp932", "Shift_JIS"));
+    // A Korean text: the recognised set is none of the menu's and comes first.
+    const std::string korean = From("대한민국의 수도는 서울이다. 서울은 한강을 끼고 있는 큰 도시이며 인구가 많다. "
+                                    "우리는 어제 박물관에 가서 오래된 그림과 책을 구경했다.\n",
+                                    "CP949");
+    const auto ranked = CEncodingCandidates::Rank(korean, true, "UTF-8");
+    ASSERT_EQ(ranked.size(), 7u);
+    EXPECT_EQ(ranked[0].label, "EUC-KR");
+    EXPECT_EQ(ranked[0].preview.substr(0, 12), "대한민국");
+    // Nothing to read: every entry is there, none claims to fit but the recognised one.
+    const auto empty = CEncodingCandidates::Rank("", true, "UTF-8");
+    EXPECT_EQ(empty.size(), 6u);
+    for (const auto& r : empty) EXPECT_TRUE(r.preview.empty());
 }

@@ -172,6 +172,29 @@ TEST(UrlmonDocument, KnowsTheEncodingTheFilterReadTheTextAs) {
     EXPECT_NE(html.find("第一章 灯塔\n<BR>"), std::string::npos);
 }
 
+TEST(UrlmonDocument, AChosenEncodingReachesTheFilterAndWinsOverRecognition) {
+    FilterSession fs;
+    const std::string novel = "第一章 灯塔\n海边的小镇上住着一位老人，他每天傍晚都会爬上灯塔，点亮那盏古老的灯。\n";
+    WriteFile(fs.dir.File("gbk.txt"), ConvertCodeSet(novel, "UTF-8", "GBK"));
+    // Read as Big5 on the reader's word: the page is that reading, not the novel.
+    auto src = CFileSourceProtocol::Create();
+    CUrlmonDocument doc(src.Get(), "text/plain", fs.dir.File("gbk.txt"), &fs.session);
+    doc.SetTextEncoding("BIG5");
+    ASSERT_EQ(doc.Open(), S_OK);
+    const std::string html = ReadAll(doc);
+    EXPECT_EQ(doc.TextEncoding(), "BIG5");
+    EXPECT_EQ(html.find("第一章"), std::string::npos);
+    // A UTF-16BE text chosen as such loses its mark as when it is recognised.
+    WriteFile(fs.dir.File("be.txt"), "\xFE\xFF" + ConvertCodeSet(novel, "UTF-8", "UTF-16BE"));
+    auto src2 = CFileSourceProtocol::Create();
+    CUrlmonDocument be(src2.Get(), "text/plain", fs.dir.File("be.txt"), &fs.session);
+    be.SetTextEncoding("UTF-16BE");
+    ASSERT_EQ(be.Open(), S_OK);
+    const std::string page = ReadAll(be);
+    EXPECT_NE(page.find("第一章 灯塔\n<BR>"), std::string::npos);
+    EXPECT_EQ(page.find("\xEF\xBB\xBF"), std::string::npos);
+}
+
 TEST(UrlmonDocument, ALongTextOfAFileIsReadToItsEndWithoutAWait) {
     // A file source never waits: the transcoded text must not make the
     // filter look like it does (a read that drains converted text only).
