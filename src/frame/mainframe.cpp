@@ -51,6 +51,7 @@
 #include "frame/archivepromptbridge.h"
 #include "frame/commandtable.h"
 #include "frame/progressstatusbar.h"
+#include "frame/textencodingswitch.h"
 #include "frame/windowmanager.h"
 #include "platform/inifile.h"
 #include "platform/registrystore.h"
@@ -104,6 +105,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_statusBar = new CProgressStatusBar(this);
     setStatusBar(m_statusBar);
     BuildMenus();
+    QAction* zoom = m_actions.value(ID_ZOOM);
+    m_encodings = new CTextEncodingSwitch(m_view, m_statusBar, qobject_cast<QMenu*>(zoom->parent()), zoom, this);
     BuildToolBars();
     ConnectCommands();
     m_prompt = new CArchivePromptBridge(this);
@@ -819,6 +822,7 @@ void DescribeMenu(QMenu* menu, const QString& prefix, QStringList& out) {
 QString CMainFrame::Describe(const QString& what) {
     QStringList words = what.split(' ', Qt::SkipEmptyParts);
     QString key = words.value(0);
+    if (key.startsWith("encoding-")) return m_encodings->Describe(words);
     auto dock = [this](QDockWidget* bar) {
         if (!bar) return QStringLiteral("absent");
         return QStringLiteral("%1 %2 %3x%4")

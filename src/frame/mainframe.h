@@ -12,6 +12,7 @@ class QComboBox;
 class QToolBar;
 class CPagoraView;
 class CProgressStatusBar;
+class CTextEncodingSwitch;
 class CArchivePromptBridge;
 class CArchiveBar;
 class CFileListBar;
@@ -99,6 +100,7 @@ private:
 
     CPagoraView* m_view = nullptr;
     CProgressStatusBar* m_statusBar = nullptr;
+    CTextEncodingSwitch* m_encodings = nullptr;
     QToolBar* m_toolBar = nullptr;
     QToolBar* m_addressToolBar = nullptr;
     QComboBox* m_address = nullptr;

@@ -23,6 +23,7 @@ CProgressStatusBar::CProgressStatusBar(QWidget* parent) : QStatusBar(parent) {
     m_progress->setMaximumHeight(14);
     m_progress->hide();
     addPermanentWidget(m_progress);
+    AddPane(PANE_TEXT_ENCODING, QStringLiteral("windows-1252"));
     AddPane(PANE_ARCHIVE_COUNT, QStringLiteral("1000/1000"));
     AddPane(PANE_SCROLL_SECONDS, QStringLiteral("3600"));
     // The lock panes keep the width of their texts; a lock that is off, or

@@ -1,6 +1,6 @@
 #pragma once
 // CProgressStatusBar: the status bar with its panes (page status, progress,
-// archive counter, scroll countdown, keyboard locks) and a progress indicator.
+// text encoding, archive counter, scroll countdown, keyboard locks) and a progress indicator.
 #include <QMap>
 #include <QStatusBar>
 
@@ -13,6 +13,7 @@ enum StatusPaneId : int {
     PANE_PROGRESS = 61446,
     PANE_ARCHIVE_COUNT = 32805,
     PANE_SCROLL_SECONDS = 32840,
+    PANE_TEXT_ENCODING = 32871,  // the encoding a text page was read in
     PANE_CAPS = 0xE701,
     PANE_NUM = 0xE702,
     PANE_SCRL = 0xE703,

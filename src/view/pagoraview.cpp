@@ -229,6 +229,20 @@ void CPagoraView::OnRendererDied(const QString& address, int x, int y) {
     QTimer::singleShot(0, this, [this, text] { readerbox::Message(this, text); });
 }
 
+void CPagoraView::ReopenAtSamePlace() {
+    const std::string location = m_browser->LocationURL();
+    if (location.empty() || location == "about:blank") return;
+    const std::pair<int, int> offsets = GetScrollOffsets();
+    // As after a renderer's death: the view knows a text by its plain
+    // address, the page may show one of its parts, which is loaded again.
+    const std::string plain = textroute::WithoutPart(location);
+    m_restoreTarget = plain;
+    m_restoreX = offsets.first;
+    m_restoreY = offsets.second;
+    if (location != plain) m_browser->Navigate(location);
+    else NavigateTo(location);
+}
+
 void CPagoraView::OpenFile(const std::string& document) {
     ClearRestore();
     CParaBlock& b = MainParaBlock();

@@ -29,6 +29,9 @@ public:
     std::pair<int, int> GetScrollOffsets();
     void ScrollTo(int x, int y);
     void RecreateBrowser();
+    // Opens the page on screen again at the offsets it shows now, so that a
+    // text is read anew (in the encoding chosen for it since).
+    void ReopenAtSamePlace();
     // Applies the download-control flags and option-key colours of the settings.
     void ApplyDisplayControls();
 

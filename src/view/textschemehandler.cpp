@@ -19,6 +19,7 @@
 #include "view/httpfetch.h"
 #include "view/longlines.h"
 #include "view/tablehints.h"
+#include "view/textencodingchoices.h"
 #include "view/textpagecache.h"
 #include "view/textlayoutstore.h"
 #include "view/textreplydevice.h"
@@ -61,8 +62,14 @@ void ConvertPage(platform::CUrlmonDocument& doc, const std::string& original, in
     // A text without line breaks would be one table as long as the text.
     longlines::CLongLineSplitter lines = longlines::CLongLineSplitter::ForLocale();
     std::string split, piece;
+    bool recorded = false;
     doc.Pump(
         [&](const char* p, size_t n) {
+            // The status bar names the encoding as soon as the filter decided it.
+            if (!recorded && !doc.TextEncoding().empty()) {
+                textencoding::RecordUsed(original, doc.TextEncoding());
+                recorded = true;
+            }
             split.clear();
             lines.Feed(p, n, split);
             piece.clear();
@@ -75,6 +82,7 @@ void ConvertPage(platform::CUrlmonDocument& doc, const std::string& original, in
         cutter.Finish(piece);
         put(piece, true);
     }
+    if (!recorded) textencoding::RecordUsed(original, doc.TextEncoding());
 }
 
 void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, int part,
@@ -83,6 +91,7 @@ void PumpDocument(platform::CUrlmonDocument& doc, const std::string& original, i
     reply(CTextSchemeHandler::ReplyType(converted), {});
     if (!converted) {
         doc.Pump([&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
+        textencoding::RecordUsed(original, doc.TextEncoding());
         return;
     }
     ConvertPage(doc, original, part, [&](const char* p, size_t n) { return stream->Write(p, n); }, wait);
@@ -119,10 +128,11 @@ std::string ConvertToCacheFile(platform::CUrlmonDocument& doc, const std::string
     return path;
 }
 
-void ServeFile(const std::string& privateAddress, const std::string& original, int part,
+void ServeFile(const std::string& privateAddress, const std::string& original, int part, const std::string& encoding,
                const std::shared_ptr<Stream>& stream, const Replier& reply) {
     auto source = platform::CFileSourceProtocol::Create();
     platform::CUrlmonDocument doc(source.Get(), "text/plain", original);
+    doc.SetTextEncoding(encoding);
     if (platform::Failed(doc.Open())) {
         reply({}, {});
         return;
@@ -137,6 +147,7 @@ void ServeFile(const std::string& privateAddress, const std::string& original, i
         // No cache: the text is converted again, into the stream.
         auto again = platform::CFileSourceProtocol::Create();
         platform::CUrlmonDocument streamed(again.Get(), "text/plain", original);
+        streamed.SetTextEncoding(encoding);
         if (platform::Failed(streamed.Open())) {
             reply({}, {});
             return;
@@ -147,7 +158,8 @@ void ServeFile(const std::string& privateAddress, const std::string& original, i
     PumpDocument(doc, original, part, stream, reply, nullptr);
 }
 
-void ServeHttp(const std::string& original, int part, const std::shared_ptr<Stream>& stream, const Replier& reply) {
+void ServeHttp(const std::string& original, int part, const std::string& encoding, const std::shared_ptr<Stream>& stream,
+               const Replier& reply) {
     CHttpFetch fetch;
     fetch.SetCancelCheck([stream] { return stream->Closed(); });
     CHttpFetch::Head head;
@@ -163,6 +175,7 @@ void ServeHttp(const std::string& original, int part, const std::shared_ptr<Stre
     }
     auto source = platform::CStreamSourceProtocol::Create();
     platform::CUrlmonDocument doc(source.Get(), "text/plain", original);
+    doc.SetTextEncoding(encoding);
     // The body is read on this thread between pulls: whenever the document
     // waits for its source, the next piece of the body is fed to it.
     bool bodyDone = false;
@@ -241,12 +254,15 @@ void CTextSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
             Qt::QueuedConnection);
     };
     const bool local = original.rfind("file:", 0) == 0;
+    // The encoding the reader chose for this text, if any (read here: the
+    // key names the open archive).
+    const std::string encoding = CTextEncodingChoices::Program().Chosen(textencoding::KeyFor(original));
     // The conversion runs on a thread of its own so that the first screen
     // shows while the rest of a long text is still being converted.
     ++s_workers;
-    std::thread([requested, original, part, stream, reply, local] {
-        if (local) ServeFile(requested, original, part, stream, reply);
-        else ServeHttp(original, part, stream, reply);
+    std::thread([requested, original, part, encoding, stream, reply, local] {
+        if (local) ServeFile(requested, original, part, encoding, stream, reply);
+        else ServeHttp(original, part, encoding, stream, reply);
         stream->Finish();
         --s_workers;
     }).detach();

@@ -95,6 +95,44 @@ TEST(ReaderGui, GbkNovelShowsItsFirstLineAsWritten) {
     EXPECT_NE(text.find("石湾镇在海角的尽头"), std::string::npos) << text;
 }
 
+// A text recognised wrongly is read again in the encoding the reader picks,
+// at the same place, and the choice holds at the next start.
+TEST(ReaderGui, EncodingMenuReopensTheTextAtItsOffsetAndTheChoiceSurvivesARestart) {
+    CReaderRun run;
+    std::string novel;
+    for (int i = 1; i <= 400; ++i) novel += "第" + std::to_string(i) + "段 石湾镇在海角的尽头，镇上只有一条石板路。\n";
+    const std::string utf8 = run.WriteFile("novel-utf8.txt", novel);
+    const std::string path = run.Folder() + "/长篇.txt";
+    ASSERT_EQ(std::system(("iconv -f UTF-8 -t GBK '" + utf8 + "' > '" + path + "'").c_str()), 0);
+    const std::string firstLine = "eval document.querySelector('td').innerText.substring(0, 8)";
+    auto first = run.Run({"pane 32871", "frame encoding-menu", "scrollto 0 3000", "frame-wait encoding-choose BIG5",
+                          "restored", "scroll", "pane 32871", firstLine, "close"},
+                         {path});
+    EXPECT_EQ(CReaderRun::Value(first, "PANE", 0), "GB18030");
+    const std::string menu = CReaderRun::Value(first, "FRAME", 0);
+    EXPECT_EQ(menu.rfind("*自动选择（GB18030）|--|GB18030    第1段 石湾镇在海角的尽头", 0), 0u) << menu;
+    EXPECT_NE(menu.find("|Big5"), std::string::npos) << menu;
+    EXPECT_EQ(CReaderRun::Value(first, "FRAME", 1), "chosen");
+    EXPECT_EQ(CReaderRun::Value(first, "SCROLL"), "0,3000");
+    EXPECT_EQ(CReaderRun::Value(first, "PANE", 1), "Big5");
+    const std::string misread = CReaderRun::Value(first, "EVAL");
+    EXPECT_FALSE(misread.empty());
+    EXPECT_EQ(misread.find("石湾镇"), std::string::npos) << misread;
+
+    // The next start reopens the text where it was, read as chosen; back to
+    // automatic, it reads as written again, still at the same place.
+    auto second = run.Run({"restored", "scroll", "pane 32871", "frame encoding-menu",
+                           "frame-wait encoding-choose auto", "restored", "scroll", "pane 32871", firstLine, "close"},
+                          {});
+    EXPECT_EQ(CReaderRun::Value(second, "SCROLL", 0), "0,3000");
+    EXPECT_EQ(CReaderRun::Value(second, "PANE", 0), "Big5");
+    EXPECT_NE(CReaderRun::Value(second, "FRAME", 0).find("|*Big5"), std::string::npos)
+        << CReaderRun::Value(second, "FRAME", 0);
+    EXPECT_EQ(CReaderRun::Value(second, "SCROLL", 1), "0,3000");
+    EXPECT_EQ(CReaderRun::Value(second, "PANE", 1), "GB18030");
+    EXPECT_EQ(CReaderRun::Value(second, "EVAL"), "第1段 石湾镇在");
+}
+
 TEST(ReaderGui, Big5TextInAnArchiveShowsAsWritten) {
     CReaderRun run;
     run.WriteFile("b5/index.htm", "<html><body><a id='s' href='tale.txt'>tale</a></body></html>");
@@ -103,8 +141,14 @@ TEST(ReaderGui, Big5TextInAnArchiveShowsAsWritten) {
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::string zip = MakeZip(run, "b5", "big5book.zip");
     ASSERT_FALSE(zip.empty());
-    auto out = run.Run({"click s", "location", "eval document.querySelector('td').innerText", "close"}, {zip});
+    auto out = run.Run({"click s", "location", "eval document.querySelector('td').innerText", "pane 32871",
+                        "frame encoding-menu", "close"},
+                       {zip});
     EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION", 0), "/tale.txt"));
+    // The entry's encoding is named, and the menu reads the entry from the archive.
+    EXPECT_EQ(CReaderRun::Value(out, "PANE"), "Big5");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME").rfind("*自动选择（Big5）|--|Big5    第一章 燈塔 海邊", 0), 0u)
+        << CReaderRun::Value(out, "FRAME");
     const std::string text = CReaderRun::Value(out, "EVAL", 0);
     EXPECT_EQ(text.rfind("第一章 燈塔", 0), 0u) << text;
     EXPECT_NE(text.find("海邊的小鎮上住著一位老人"), std::string::npos) << text;

@@ -1,0 +1,44 @@
+#include "frame/textencodingswitch.h"
+
+#include <QMenu>
+
+#include "controls/encodingmenu.h"
+#include "frame/progressstatusbar.h"
+#include "view/encodingmenumodel.h"
+#include "view/pagoraview.h"
+
+CTextEncodingSwitch::CTextEncodingSwitch(CPagoraView* view, CProgressStatusBar* statusBar, QMenu* menu,
+                                         QAction* before, QObject* parent)
+    : QObject(parent), m_view(view), m_statusBar(statusBar) {
+    m_menu = new CEncodingMenu(
+        QStringLiteral("文字编码(&D)"), [this] { return CEncodingMenuModel::Items(m_view->Location()); }, menu);
+    m_menu->menuAction()->setStatusTip(QStringLiteral("选择阅读当前文本文件所用的文字编码"));
+    menu->insertMenu(before, m_menu);
+    // The entry is usable only on a text page.
+    connect(menu, &QMenu::aboutToShow, this,
+            [this] { m_menu->setEnabled(CEncodingMenuModel::AppliesTo(m_view->Location())); });
+    connect(m_menu, &CEncodingMenu::EncodingChosen, this, &CTextEncodingSwitch::OnChosen);
+    connect(m_view, &CPagoraView::DocumentCompleted, this, &CTextEncodingSwitch::ShowStatus);
+    connect(m_view, &CPagoraView::SyncLocation, this, &CTextEncodingSwitch::ShowStatus);
+}
+
+void CTextEncodingSwitch::ShowStatus() {
+    m_statusBar->SetPaneText(PANE_TEXT_ENCODING,
+                             QString::fromStdString(CEncodingMenuModel::StatusText(m_view->Location())));
+}
+
+void CTextEncodingSwitch::OnChosen(const QString& encoding) {
+    if (CEncodingMenuModel::Choose(m_view->Location(), encoding.toStdString())) m_view->ReopenAtSamePlace();
+}
+
+QString CTextEncodingSwitch::Describe(const QStringList& words) {
+    if (words.value(0) == "encoding-menu") {
+        m_menu->Refill();
+        return m_menu->Describe().join('|');
+    }
+    if (words.value(0) == "encoding-choose") {
+        const QString name = words.value(1) == "auto" ? QString() : words.value(1);
+        return m_menu->Pick(name) ? QStringLiteral("chosen") : QStringLiteral("no such encoding");
+    }
+    return {};
+}

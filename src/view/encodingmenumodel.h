@@ -1,0 +1,31 @@
+#pragma once
+// What the encoding menu offers for the text on screen, and what choosing
+// an entry does: the choice is kept for the text, which is then read anew.
+#include <string>
+#include <vector>
+
+struct EncodingMenuItem {
+    std::string encoding;  // iconv name; empty for the automatic entry
+    std::string text;      // the menu text
+    bool checked = false;
+    bool separatorBefore = false;
+};
+
+class CEncodingMenuModel {
+public:
+    // The entries for the text at `address` (the view's location): the
+    // automatic one (naming what the recognition took), the plausible
+    // readings with the text's first words, then the other encodings. Empty
+    // when the address shows no text the text road reads.
+    static std::vector<EncodingMenuItem> Items(const std::string& address);
+    // The status bar's name for the encoding the text at `address` was read
+    // in ("GB18030"); empty for any other page.
+    static std::string StatusText(const std::string& address);
+    // Keeps `encoding` (empty: automatic) for the text at `address`. True
+    // when that changes how the text is read, so it must be opened again.
+    static bool Choose(const std::string& address, const std::string& encoding);
+    // Whether the menu applies to the page at `address`.
+    static bool AppliesTo(const std::string& address);
+
+    static constexpr const char* kAutomatic = "自动选择";
+};
