@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Long novels in the reader beside the same converted page loaded from file://
 # in a bare Qt WebEngine window (plain, and with the reader's layout hints).
-# For 10, 50 and 200 MB, UTF-8 and GBK:
+# For 10, 50 and 200 MB: UTF-8 and GBK texts in a UTF-8 locale (how our
+# readers read), and GBK in a GBK locale where one is installed:
 #   first screen   open -> first table cell with text on screen
 #   restore 80 %   start-up with a position saved 80 % into the book in the run before -> offset applied
 #   cold 80 %      the same after the kept table heights were removed (a position from elsewhere)
 #   complete       start-up with the text on the command line -> load finished
 #                  (the bare window's figures count from its process start too)
 #   peak memory    largest resident size of the program and its engine processes together
+# Each size ends with the GBK figures as ratios of the UTF-8 ones (same run).
 # Usage: bench/novel/run-novel.sh [BUILD_DIR] [SIZES...]   (default sizes: 10 50 200)
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,11 +20,13 @@ for b in Pagora Pagora_txt.so novel_baseline novel_html; do
   [ -e "$BIN/$b" ] || { echo "build $b first"; exit 1; }
 done
 export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=offscreen
-# The GBK runs need a GBK locale; without it they would silently run in C.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$'; then
-  if [ "$(id -u)" = 0 ]; then localedef -i zh_CN -f GBK zh_CN.GBK 2>/dev/null || true; fi
-  locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$' || echo "note: no zh_CN.GBK locale (localedef -i zh_CN -f GBK zh_CN.GBK); GBK runs use C"
+# The GBK-locale runs need that locale; without it they are left out.
+CASES="utf-8 gbk"
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$' && [ "$(id -u)" = 0 ]; then
+  localedef -i zh_CN -f GBK zh_CN.GBK 2>/dev/null || true
 fi
+if locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$'; then CASES="$CASES gbk@gbk"
+else echo "note: no zh_CN.GBK locale (localedef -i zh_CN -f GBK zh_CN.GBK): GBK-locale runs left out"; fi
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cp "$BIN/Pagora" "$BIN/Pagora_txt.so" "$WORK/"
@@ -73,12 +77,18 @@ PY
 
 printf '%-10s %8s %9s %8s %9s %8s | %8s %9s %8s %9s %8s\n' case first restore80 cold80 complete peakMiB \
   b-first b-compl b-MiB bh-compl bh-MiB
+ratio() {  # ratio A B: A / B to two places, or "-"
+  if [[ "$1" =~ ^[0-9]+$ && "$2" =~ ^[1-9][0-9]*$ ]]; then awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+  else echo -; fi
+}
 for mb in $SIZES; do
-  for enc in utf-8 gbk; do
-    txt="$WORK/novel-$mb-$enc.txt"; html="$WORK/novel-$mb-$enc.html"
+  declare -A F=() R=() C=()
+  for case in $CASES; do
+    enc=${case%@*}
+    txt="$WORK/novel-$mb-$enc.txt"; html="$WORK/novel-$mb-$case.html"
     make_novel "$txt" "$mb" "$enc"
-    LANGSET=()
-    [ "$enc" = gbk ] && LANGSET=(env LC_ALL=zh_CN.GBK LANG=zh_CN.GBK)
+    LANGSET=(env LC_ALL=C.UTF-8 LANG=C.UTF-8)
+    [ "$case" = gbk@gbk ] && LANGSET=(env LC_ALL=zh_CN.GBK LANG=zh_CN.GBK)
     "${LANGSET[@]}" "$BIN/novel_html" "$txt" "$html" || true
     "${LANGSET[@]}" "$BIN/novel_html" --hints "$txt" "${html%.html}-hints.html" || true
 
@@ -115,9 +125,16 @@ for mb in $SIZES; do
     at=$(value COMPLETE_AT "$WORK/o6"); hcomplete=${at:+$((at - start))}
     grep -q '^CRASHED' "$WORK/o6" && hcomplete="crashed"
 
-    printf '%-10s %8s %9s %8s %9s %8s | %8s %9s %8s %9s %8s\n' "$mb-$enc" "${first:-none}" "${restore:-none}" \
+    printf '%-10s %8s %9s %8s %9s %8s | %8s %9s %8s %9s %8s\n' "$mb-$case" "${first:-none}" "${restore:-none}" \
       "${cold:-none}" "${complete:-none}" "$peak" "${bfirst:-none}" "${bcomplete:-none}" "$bpeak" \
       "${hcomplete:-none}" "$hpeak"
+    F[$case]=${first:-}; R[$case]=${restore:-}; C[$case]=${complete:-}
     rm -f "$txt" "$html" "${html%.html}-hints.html"
   done
+  for case in $CASES; do
+    [ "$case" = utf-8 ] && continue
+    printf '%-10s first %s  restore80 %s  complete %s  (x the UTF-8 text)\n' "$mb-$case" \
+      "$(ratio "${F[$case]}" "${F[utf-8]}")" "$(ratio "${R[$case]}" "${R[utf-8]}")" "$(ratio "${C[$case]}" "${C[utf-8]}")"
+  done
+  unset F R C
 done
