@@ -5,6 +5,7 @@
 #include "controls/encodingmenu.h"
 #include "frame/progressstatusbar.h"
 #include "view/encodingmenumodel.h"
+#include "view/messagebox.h"
 #include "view/pagoraview.h"
 
 CTextEncodingSwitch::CTextEncodingSwitch(CPagoraView* view, CProgressStatusBar* statusBar, QMenu* menu,
@@ -28,7 +29,10 @@ void CTextEncodingSwitch::ShowStatus() {
 }
 
 void CTextEncodingSwitch::OnChosen(const QString& encoding) {
-    if (CEncodingMenuModel::Choose(m_view->Location(), encoding.toStdString())) m_view->ReopenAtSamePlace();
+    bool kept = true;
+    if (!CEncodingMenuModel::Choose(m_view->Location(), encoding.toStdString(), &kept)) return;
+    m_view->ReopenAtSamePlace();
+    if (!kept) readerbox::Message(m_view, CEncodingMenuModel::kNotKept);
 }
 
 QString CTextEncodingSwitch::Describe(const QStringList& words) {

@@ -57,12 +57,14 @@ std::vector<EncodingMenuItem> CEncodingMenuModel::Items(const std::string& addre
     return items;
 }
 
-bool CEncodingMenuModel::Choose(const std::string& address, const std::string& encoding) {
+bool CEncodingMenuModel::Choose(const std::string& address, const std::string& encoding, bool* kept) {
+    if (kept) *kept = true;
     if (!AppliesTo(address)) return false;
     const std::string key = textencoding::KeyFor(address);
     CTextEncodingChoices& choices = CTextEncodingChoices::Program();
     const std::string before = choices.Chosen(key);
     if (before == encoding) return false;
-    choices.Choose(key, encoding);
+    const bool written = choices.Choose(key, encoding);
+    if (kept) *kept = written;
     return true;
 }

@@ -23,7 +23,10 @@ public:
     static std::string StatusText(const std::string& address);
     // Keeps `encoding` (empty: automatic) for the text at `address`. True
     // when that changes how the text is read, so it must be opened again.
-    static bool Choose(const std::string& address, const std::string& encoding);
+    // `*kept` tells whether the choice was written for later runs too.
+    static bool Choose(const std::string& address, const std::string& encoding, bool* kept = nullptr);
+    // What the reader is told when a choice could not be written.
+    static constexpr const char* kNotKept = "无法保存所选的文字编码，此文件下次打开时将重新识别其编码。";
     // Whether the menu applies to the page at `address`.
     static bool AppliesTo(const std::string& address);
 

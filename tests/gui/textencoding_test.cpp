@@ -110,7 +110,9 @@ TEST(EncodingMenu, OffersTheReadingsOfTheTextOnScreenAndKeepsTheChoice) {
     textencoding::RecordUsed(textroute::ToPrivate(address), "BIG5");
     EXPECT_EQ(CEncodingMenuModel::StatusText(shown), "Big5");
 
-    EXPECT_TRUE(CEncodingMenuModel::Choose(shown, "BIG5"));
+    bool kept = false;
+    EXPECT_TRUE(CEncodingMenuModel::Choose(shown, "BIG5", &kept));
+    EXPECT_TRUE(kept);
     EXPECT_FALSE(CEncodingMenuModel::Choose(address, "BIG5"));  // no change: nothing to reopen
     items = CEncodingMenuModel::Items(address);
     EXPECT_FALSE(items[0].checked);
