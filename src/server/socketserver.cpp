@@ -191,23 +191,10 @@ bool RequestEndsWithItsHead(const std::string& request)
     return true;
 }
 
-// Entries are extracted into malloc'ed buffers on the connection threads.
-// With one heap per thread (up to eight per core) each heap keeps up to a few
-// megabytes of a busy spell at its top, which malloc_trim cannot hand back for
-// any heap but the main one; with the one heap the reaper gives it all back
-// once the server is idle. Measured under 200 connections: 56 MiB kept
-// afterwards with per-thread heaps, see the load test for the figure with one.
-void UseOneHeap()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { mallopt(M_ARENA_MAX, 1); });
-}
-
 } // namespace
 
 bool CSocketServer::Run(uint16_t port, uint32_t clientTimeoutMs)
 {
-    UseOneHeap();
     std::lock_guard<std::mutex> control(m_controlLock);
     if (IsRunning())
         return false;
