@@ -7,6 +7,7 @@
 #include "app/parablock.h"
 #include "archive/archiveholder.h"
 #include "platform/modulepath.h"
+#include "server/allocatorsetup.h"
 #include "server/pageserver.h"
 
 #include <benchmark/benchmark.h>
@@ -27,7 +28,8 @@ server::CPageServer& Server()
         s_ini = std::string(dir ? dir : "/tmp") + "/bench.ini";
         MainParaBlock().SetLocation(kParaBlockSection, &s_ini);
         const char* archive = std::getenv("BENCH_ARCHIVE");
-        // Running the server applies its allocator setting, as in the program.
+        // The allocator as the program sets it at start-up.
+        server::ConfigureAllocatorForServer();
         server::ThePageServer().Launch("index.htm", 0, 10000);
         return TheArchiveHolder().OpenArchive(archive ? archive : "/tmp/pagora-bench/book.zip");
     }();

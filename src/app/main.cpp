@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/pagoraapp.h"
+#include "server/allocatorsetup.h"
 #include "view/browsercontrol.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     // conversion; archive listing converts one date per entry. Set it while
     // no other thread exists (setenv is not thread-safe).
     setenv("TZ", ":/etc/localtime", 0);
+    // Before the first thread: the archive server's memory is given back
+    // only when all threads share one heap.
+    server::ConfigureAllocatorForServer();
     CBrowserControl::RegisterSchemes();
     CPagoraApp app(argc, argv);
     if (!app.InitInstance()) return app.ExitInstance(1);

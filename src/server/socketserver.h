@@ -1,22 +1,23 @@
 #pragma once
-// CSocketServer: the machinery of the loopback HTTP server (a listener thread,
-// one thread per connection at a time, a reaper thread, start and shutdown);
-// what a request means is left to a derived class through virtual operations.
+// CSocketServer: the loopback HTTP server's start and shutdown. It runs a
+// listener thread (CListener), one connection thread per connection at a time
+// (CConnectionPool) and a helper thread that reaps finished connection
+// threads; what a request means is left to a derived class through virtual
+// operations.
 
-#include "server/threadstackpool.h"
+#include "server/connectionpool.h"
+#include "server/listener.h"
+#include "server/serverevents.h"
 
 #include <pthread.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace server {
 
@@ -90,96 +91,30 @@ protected:
     bool AddClient(int socket, const std::string& peerAddress, uint16_t peerPort);
 
 private:
-    struct ClientStart {
-        CSocketServer* server;
-        int socket;
-        // When the listener handed the connection over; its idle time counts from here.
-        std::chrono::steady_clock::time_point handedAt;
-    };
-    // One connection thread. While parked it sits in the finished list and
-    // waits on its own wait set (`wait`): whoever takes it off the list sets
-    // `next` and adds the connection's socket to the set, so that the thread
-    // wakes once the request has arrived, or sets `quit` and pokes it. The
-    // set is the thread's one descriptor beyond its connection's socket.
-    static constexpr uintptr_t kHandedOver = 1;
-    // The set also holds the shutdown event.
-    struct Worker {
-        Worker() = default;
-        ~Worker() { CloseWaitSet(); }
-        Worker(const Worker&) = delete;
-        Worker& operator=(const Worker&) = delete;
-
-        // Makes `wait`; false when the system has no descriptors left.
-        bool OpenWaitSet(int shutdownEvent);
-        void CloseWaitSet();
-        // Wakes the thread once, by watching the always-readable `readyEvent`.
-        void Poke(int readyEvent);
-
-        pthread_t thread{};
-        void* stack = nullptr; // from m_stacks, or nullptr for a stack of the system's
-        CSocketServer* server = nullptr;
-        // The handed connection; the low bit (kHandedOver) is set once the
-        // listener has finished with it, after which a wake-up of any kind
-        // may take it. Before that only its socket's own event may.
-        std::atomic<uintptr_t> next{0};
-        std::atomic<bool> quit{false};
-        // Its place in the client list while it serves a connection, so that
-        // leaving the list does not walk it (under the client-list lock).
-        std::list<Worker*>::iterator listed;
-        bool inClientList = false;
-        int wait = -1; // epoll set
-        bool sawShutdown = false; // the thread's own: the one shutdown report came
-        std::chrono::steady_clock::time_point parkedSince;
-    };
+    // The signal Run waits on, with the server the new thread belongs to.
     struct LaunchSignal;
 
     static void* AcceptThread(void* arg);
     static void* HelperThread(void* arg);
-    static void* ClientThread(void* arg);
 
-    void AcceptLoop(LaunchSignal* launch);
-    void HelperLoop(LaunchSignal* launch);
-    void WorkerLoop(Worker* self, ClientStart* start);
-    // Waits, parked, for the next connection; nullptr when told to end.
-    ClientStart* WaitForConnection(Worker* self);
-    void ServeConnection(ClientStart* start, char* buffer);
-    // Unlinks the thread from the client list and parks it; false when it
-    // was not in the list (it then ends, detached).
-    bool RemoveClient(int socket, ClientStart* start, Worker* self);
-    bool ShutdownRequested(int waitMs) const;
     // Sets the shutdown event and wakes the listener out of its accept.
     void RequestShutdown();
     void CloseEvents();
-    void DeleteSpareWorkers();
-    // Ends and joins the parked threads beyond kParkedThreadsKept and those
-    // idle for kParkedIdleMs (all of them when `all`); returns how many.
-    size_t ReapFinished(int waitMs, bool all);
 
     mutable std::mutex m_controlLock; // serialises Run and Shutdown
     std::atomic<bool> m_running{false};
     std::atomic<uint16_t> m_port{0};
     uint32_t m_clientTimeoutMs = 0;
-    int m_shutdownEvent = -1; // eventfd; readable once shutdown was requested
-    int m_readyEvent = -1; // eventfd that is always readable, to wake a parked thread
-    // The listening socket, blocking: the listener sleeps in accept. It is
-    // made by the listener and closed by whoever collects the listener, so
-    // that waking it (shutdown of the socket) never meets a reused number.
-    std::atomic<int> m_listener{-1};
+    CServerEvents m_events;
 
     pthread_t m_acceptThread{};
     pthread_t m_helperThread{};
 
-    mutable std::mutex m_clientLock; // the client list and the start records
-    std::list<Worker*> m_clients;
-    mutable std::mutex m_finishedLock; // the finished list and every parked worker's fields
-    std::vector<Worker*> m_finished; // most recently parked last
-    // Records of reaped threads, reused for new ones. They are deleted only
-    // by Shutdown, so that a late wake-up never touches freed memory.
-    std::vector<Worker*> m_spareWorkers;
-    // Stacks of connection threads, reused once a thread has been reaped.
-    CThreadStackPool m_stacks;
-    // Connection threads that have not yet put themselves on the finished list.
-    std::atomic<int> m_liveThreads{0};
+    // The listener thread's socket and loop.
+    CListener m_listener;
+    // The connection threads with their lists and locks; the helper thread
+    // is their reaper.
+    CConnectionPool m_pool;
 };
 
 } // namespace server

@@ -9,6 +9,7 @@
 #include "archive/archiveprompt.h"
 #include "archive/homenames.h"
 #include "archive/rarmanager.h"
+#include "server/allocatorsetup.h"
 #include "server/pageserver.h"
 
 #include <climits>
@@ -29,6 +30,9 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "");
     // One time-zone read for the whole run instead of one per entry date.
     setenv("TZ", ":/etc/localtime", 0);
+    // The reader's allocator setting, so that the load test measures the
+    // memory the reader would keep.
+    server::ConfigureAllocatorForServer();
 
     char resolved[PATH_MAX];
     if (!realpath(argv[1], resolved)) {
