@@ -1,7 +1,6 @@
 #include "view/browsercontrol.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -387,55 +386,15 @@ void CBrowserControl::ScrollTo(int x, int y) {
     m_page->runJavaScript(PageScript("scroll-to").arg(x).arg(y));
 }
 
-void CBrowserControl::ScrollToWhenTallEnough(int x, int y, bool loaded, std::function<void(bool)> done) {
-    // The document grows while a long text streams in: scroll only once the
-    // offsets fit, so the engine does not clamp them to a shorter page.
-    // A converted text skips the layout of tables off screen; an offset is
-    // only meaningful once every table above it has the height it had when
-    // the offset was saved. Heights carried over from that reading count
-    // when the first table still comes out as high as it was then; any other
-    // table above the offset is laid out for real (a batch at a time, so the
-    // page stays responsive), and keeps that height as its placeholder.
-    // The last table of a page still loading may still grow: it waits.
-    // Once the offsets are placed, the engine must not put back an older
-    // offset of its own at the end of the load (it keeps one per history
-    // entry, which a page reloaded after its renderer died still has).
-    // The answer names the document that gave it: until the new page has
-    // replaced the one before it (or the empty one of a new renderer), an
-    // answer is not taken for the new page's. And only the document itself
-    // says whether it is complete: the control's own flag can be set by the
-    // end of a load that was refused or belonged to a dead renderer.
-    // The script "place-offsets" does all of this; its answer is the page's
-    // location.href, a line break, and "1" (placed) or "0".
-    // Asking the page forces a layout, which on a long text without the
-    // hints costs about a second: while the page loads, ask once the
-    // engine's own contents size says the offsets may fit. That size comes
-    // with the renderer's frames, which a busy machine delays for seconds:
-    // the page itself is asked at least twice a second all the same.
+QSizeF CBrowserControl::ContentsSize() const {
     const QSizeF size = m_page->contentsSize();
     const double zoom = m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
-    const bool askedLately = m_lastFitQuestion.isValid() && m_lastFitQuestion.elapsed() < 500;
-    if (!loaded && askedLately && (size.height() / zoom < y || (x > 0 && size.width() / zoom < x))) {
-        if (done) done(false);
-        return;
-    }
-    m_lastFitQuestion.start();
-    const QString script =
-        PageScript("place-offsets").arg(x).arg(y).arg(loaded ? QStringLiteral("true") : QStringLiteral("false"));
-    QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(script, [guard, done = std::move(done)](const QVariant& answer) {
-        if (!guard || !done) return;
-        const QString text = answer.toString();
-        const qsizetype cut = text.lastIndexOf('\n');
-        if (cut < 0) {
-            done(false);
-            return;
-        }
-        // Compared as the view knows addresses, without the fragment.
-        auto plain = [](const QUrl& url) { return AddressForView(url.adjusted(QUrl::RemoveFragment)); };
-        const bool samePage = plain(QUrl(text.left(cut))) == plain(guard->m_page->url());
-        done(samePage && text.mid(cut + 1) == QLatin1String("1"));
-    });
+    return QSizeF(size.width() / zoom, size.height() / zoom);
+}
+
+bool CBrowserControl::Shows(const QString& href) const {
+    auto plain = [](const QUrl& url) { return AddressForView(url.adjusted(QUrl::RemoveFragment)); };
+    return plain(QUrl(href)) == plain(m_page->url());
 }
 
 void CBrowserControl::SaveTextLayout(int timeoutMs) {
@@ -471,6 +430,13 @@ std::string CBrowserControl::UserAgent() const { return m_page->profile()->httpU
 
 void CBrowserControl::WriteDocument(const std::string& html, const std::string& baseAddress) {
     m_page->setHtml(QString::fromStdString(html), QUrl(QString::fromStdString(baseAddress)));
+}
+
+void CBrowserControl::AskPage(const QString& script, std::function<void(const QString&)> answer) {
+    QPointer<CBrowserControl> guard(this);
+    m_page->runJavaScript(script, [guard, answer = std::move(answer)](const QVariant& value) {
+        if (guard && answer) answer(value.toString());
+    });
 }
 
 void CBrowserControl::SetDownloadFlags(uint32_t flags) {
