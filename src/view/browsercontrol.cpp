@@ -1,7 +1,6 @@
 #include "view/browsercontrol.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -32,6 +31,7 @@
 #include "view/downloadflags.h"
 #include "view/popuprules.h"
 #include "view/downloadinterceptor.h"
+#include "view/pagescripts.h"
 #include "view/resschemehandler.h"
 #include "view/textlayoutstore.h"
 #include "view/textpagecache.h"
@@ -122,10 +122,7 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     closer.setInjectionPoint(QWebEngineScript::DocumentCreation);
     closer.setWorldId(QWebEngineScript::MainWorld);
     closer.setRunsOnSubFrames(false);
-    closer.setSourceCode(QStringLiteral("(function(){var c=function(){location.href='%1';};"
-                                        "try{Object.defineProperty(window,'close',{value:c,configurable:true});}"
-                                        "catch(e){window.close=c;}})();")
-                             .arg(QLatin1String(kCloseAddress)));
+    closer.setSourceCode(PageScript("window-close").arg(QLatin1String(kCloseAddress)));
     m_page->scripts().insert(closer);
 
     connect(m_page, &QWebEnginePage::loadStarted, this, &CBrowserControl::OnLoadStarted);
@@ -264,15 +261,13 @@ void CBrowserControl::PollFirstScreen() {
     m_pollPending = true;
     const int generation = m_loadGeneration;
     QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(QStringLiteral("(function(){var t=document.querySelector('td');"
-                                         "return !!(t&&t.innerText.length>0);})()"),
-                          [guard, generation](const QVariant& shown) {
-                              if (!guard) return;
-                              guard->m_pollPending = false;
-                              if (generation != guard->m_loadGeneration || !shown.toBool()) return;
-                              guard->m_textShown = true;
-                              guard->m_firstScreenPoll->stop();
-                          });
+    m_page->runJavaScript(PageScript("first-screen"), [guard, generation](const QVariant& shown) {
+        if (!guard) return;
+        guard->m_pollPending = false;
+        if (generation != guard->m_loadGeneration || !shown.toBool()) return;
+        guard->m_textShown = true;
+        guard->m_firstScreenPoll->stop();
+    });
 }
 
 void CBrowserControl::UpdateCommandState() {
@@ -363,21 +358,16 @@ std::optional<std::string> CBrowserControl::EvaluateText(const std::string& scri
 std::string CBrowserControl::DocumentHtml(int timeoutMs) {
     // The live document as the browser has built it, element by element in
     // document order up to the root element, after the page's scripts ran.
-    static const char* kScript =
-        "(function(){var a=document.all,r=[];for(var i=0;i<a.length;i++){r.push(a[i].outerHTML+'\\r\\n');"
-        "if(a[i].tagName.toUpperCase()=='HTML')break;}return r.join('');})()";
-    return EvaluateText(kScript, timeoutMs).value_or(std::string());
+    return EvaluateText(PageScript("document-html").toStdString(), timeoutMs).value_or(std::string());
 }
 
 std::string CBrowserControl::BodyText(int timeoutMs) {
-    return EvaluateText("document.body ? document.body.innerText : ''", timeoutMs).value_or(std::string());
+    return EvaluateText(PageScript("body-text").toStdString(), timeoutMs).value_or(std::string());
 }
 
 std::optional<std::pair<int, int>> CBrowserControl::ReadScrollOffsets(int timeoutMs) {
-    auto text = EvaluateText(
-        "(function(){var e=document.scrollingElement||document.documentElement||document.body;"
-        "return e?Math.round(e.scrollLeft)+','+Math.round(e.scrollTop):'0,0';})()",
-        timeoutMs);
+    // "x,y" of the scrolling element, rounded to whole pixels.
+    auto text = EvaluateText(PageScript("scroll-offsets").toStdString(), timeoutMs);
     if (!text || text->empty()) return std::nullopt;
     size_t comma = text->find(',');
     if (comma == std::string::npos) return std::nullopt;
@@ -393,92 +383,18 @@ std::pair<int, int> CBrowserControl::ScrollOffsets() const {
 }
 
 void CBrowserControl::ScrollTo(int x, int y) {
-    m_page->runJavaScript(QStringLiteral("window.scrollTo(%1,%2)").arg(x).arg(y));
+    m_page->runJavaScript(PageScript("scroll-to").arg(x).arg(y));
 }
 
-void CBrowserControl::ScrollToWhenTallEnough(int x, int y, bool loaded, std::function<void(bool)> done) {
-    // The document grows while a long text streams in: scroll only once the
-    // offsets fit, so the engine does not clamp them to a shorter page.
-    // A converted text skips the layout of tables off screen; an offset is
-    // only meaningful once every table above it has the height it had when
-    // the offset was saved. Heights carried over from that reading count
-    // when the first table still comes out as high as it was then; any other
-    // table above the offset is laid out for real (a batch at a time, so the
-    // page stays responsive), and keeps that height as its placeholder.
-    // The last table of a page still loading may still grow: it waits.
-    // Once the offsets are placed, the engine must not put back an older
-    // offset of its own at the end of the load (it keeps one per history
-    // entry, which a page reloaded after its renderer died still has).
-    // The answer names the document that gave it: until the new page has
-    // replaced the one before it (or the empty one of a new renderer), an
-    // answer is not taken for the new page's. And only the document itself
-    // says whether it is complete: the control's own flag can be set by the
-    // end of a load that was refused or belonged to a dead renderer.
-    static const char* kScript = R"JS(
-(function(x,y,loaded){
-loaded=loaded&&document.readyState=='complete';
-return location.href+'\n'+((function(){
-var e=document.scrollingElement||document.documentElement,b=document.body;
-if(!e||!b)return false;
-var ts=b.getElementsByTagName('table');
-if(ts.length&&getComputedStyle(ts[0]).contentVisibility=='auto'){
- if(window.__pagoraTrust===undefined){
-  var t0=ts[0],hint=t0.style.containIntrinsicSize;window.__pagoraTrust=false;
-  if(hint){t0.style.contentVisibility='visible';var real=t0.getBoundingClientRect().height;
-   t0.style.contentVisibility='';window.__pagoraTrust=Math.abs(real-parseFloat(hint.split(' ').pop()))<0.5;}
-  window.__pagoraNext=0;
- }
- var trust=window.__pagoraTrust,start=performance.now();
- for(;;){
-  var batch=[],i=window.__pagoraNext,end=ts.length-(document.readyState=='loading'?1:0);
-  for(;i<end&&batch.length<25;i++){
-   var t=ts[i];
-   if(t.offsetTop>y)break;
-   if(!t.__pagoraKnown&&!(trust&&t.style.containIntrinsicSize))batch.push(t);
-   else if(!batch.length)window.__pagoraNext=i+1;
-  }
-  if(!batch.length)break;
-  batch.forEach(function(t){t.style.contentVisibility='visible';});
-  var hs=batch.map(function(t){return t.getBoundingClientRect().height;});
-  batch.forEach(function(t,k){t.style.containIntrinsicSize='auto '+hs[k]+'px';t.style.contentVisibility='';t.__pagoraKnown=1;});
-  if(performance.now()-start>120)return false;
- }
-}
-if(!loaded&&(e.scrollHeight-e.clientHeight<y||(x>0&&e.scrollWidth-e.clientWidth<x)))return false;
-try{history.scrollRestoration='manual';}catch(err){}
-window.scrollTo(x,y);
-return loaded||(Math.round(e.scrollLeft)==x&&Math.round(e.scrollTop)==y);
-})()?'1':'0');
-})(%1,%2,%3))JS";
-    // Asking the page forces a layout, which on a long text without the
-    // hints costs about a second: while the page loads, ask once the
-    // engine's own contents size says the offsets may fit. That size comes
-    // with the renderer's frames, which a busy machine delays for seconds:
-    // the page itself is asked at least twice a second all the same.
+QSizeF CBrowserControl::ContentsSize() const {
     const QSizeF size = m_page->contentsSize();
     const double zoom = m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
-    const bool askedLately = m_lastFitQuestion.isValid() && m_lastFitQuestion.elapsed() < 500;
-    if (!loaded && askedLately && (size.height() / zoom < y || (x > 0 && size.width() / zoom < x))) {
-        if (done) done(false);
-        return;
-    }
-    m_lastFitQuestion.start();
-    const QString script =
-        QString::fromLatin1(kScript).arg(x).arg(y).arg(loaded ? QStringLiteral("true") : QStringLiteral("false"));
-    QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(script, [guard, done = std::move(done)](const QVariant& answer) {
-        if (!guard || !done) return;
-        const QString text = answer.toString();
-        const qsizetype cut = text.lastIndexOf('\n');
-        if (cut < 0) {
-            done(false);
-            return;
-        }
-        // Compared as the view knows addresses, without the fragment.
-        auto plain = [](const QUrl& url) { return AddressForView(url.adjusted(QUrl::RemoveFragment)); };
-        const bool samePage = plain(QUrl(text.left(cut))) == plain(guard->m_page->url());
-        done(samePage && text.mid(cut + 1) == QLatin1String("1"));
-    });
+    return QSizeF(size.width() / zoom, size.height() / zoom);
+}
+
+bool CBrowserControl::Shows(const QString& href) const {
+    auto plain = [](const QUrl& url) { return AddressForView(url.adjusted(QUrl::RemoveFragment)); };
+    return plain(QUrl(href)) == plain(m_page->url());
 }
 
 void CBrowserControl::SaveTextLayout(int timeoutMs) {
@@ -488,12 +404,7 @@ void CBrowserControl::SaveTextLayout(int timeoutMs) {
     if (AddressToLocalPath(original).empty()) return;
     // Heights in 64ths of a pixel; the last table of a page still loading
     // may still grow and is left out.
-    auto text = EvaluateText(
-        "(function(){var b=document.body;if(!b)return '';var ts=b.getElementsByTagName('table');"
-        "if(!ts.length||getComputedStyle(ts[0]).contentVisibility!='auto')return '';"
-        "var n=ts.length-(document.readyState=='loading'?1:0),r=[];"
-        "for(var i=0;i<n;i++)r.push(Math.round(ts[i].getBoundingClientRect().height*64));return r.join(' ');})()",
-        timeoutMs);
+    auto text = EvaluateText(PageScript("table-heights").toStdString(), timeoutMs);
     if (!text || text->empty()) return;
     std::vector<uint32_t> heights;
     const char* p = text->c_str();
@@ -512,13 +423,20 @@ void CBrowserControl::SaveTextLayout(int timeoutMs) {
 }
 
 void CBrowserControl::ScrollBy(int dx, int dy) {
-    m_page->runJavaScript(QStringLiteral("window.scrollBy(%1,%2)").arg(dx).arg(dy));
+    m_page->runJavaScript(PageScript("scroll-by").arg(dx).arg(dy));
 }
 
 std::string CBrowserControl::UserAgent() const { return m_page->profile()->httpUserAgent().toStdString(); }
 
 void CBrowserControl::WriteDocument(const std::string& html, const std::string& baseAddress) {
     m_page->setHtml(QString::fromStdString(html), QUrl(QString::fromStdString(baseAddress)));
+}
+
+void CBrowserControl::AskPage(const QString& script, std::function<void(const QString&)> answer) {
+    QPointer<CBrowserControl> guard(this);
+    m_page->runJavaScript(script, [guard, answer = std::move(answer)](const QVariant& value) {
+        if (guard && answer) answer(value.toString());
+    });
 }
 
 void CBrowserControl::SetDownloadFlags(uint32_t flags) {
@@ -544,24 +462,19 @@ void CBrowserControl::ApplyOptionKeyColours() {
     auto always = store.GetNumber(key, "Always Use My Colors");
     auto colour = store.GetString(key, "Background Color");
     static const QString kStyleId = QStringLiteral("pagora-own-bkcolor");
-    QString script =
-        QStringLiteral("(function(){var s=document.getElementById('%1');if(s)s.remove();").arg(kStyleId);
+    // The page's own style element of an earlier call goes; a new one (%2 of
+    // "own-background") comes only while the option asks for the colour.
+    QString style;
     if (always && *always == 1 && colour) {
         int r = 255, g = 255, b = 255;
         if (std::sscanf(colour->c_str(), "%d,%d,%d", &r, &g, &b) == 3) {
             m_page->setBackgroundColor(QColor(r, g, b));
-            script += QStringLiteral(
-                          "s=document.createElement('style');s.id='%1';s.textContent='html,body{background:rgb(%2,%3,%4) "
-                          "!important}';(document.head||document.documentElement).appendChild(s);")
-                          .arg(kStyleId)
-                          .arg(r)
-                          .arg(g)
-                          .arg(b);
+            style = PageScript("own-background-style").arg(kStyleId).arg(r).arg(g).arg(b);
         }
     } else {
         m_page->setBackgroundColor(Qt::white);
     }
-    script += QStringLiteral("})()");
+    const QString script = PageScript("own-background").arg(kStyleId, style);
     m_page->runJavaScript(script);
 }
 

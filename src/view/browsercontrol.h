@@ -1,8 +1,8 @@
 #pragma once
 // CBrowserControl: the reader's one boundary over Qt WebEngine, offering the
 // operations, events and host services the view needs of its browser.
-#include <QElapsedTimer>
 #include <QPointer>
+#include <QSizeF>
 #include <QWidget>
 
 #include <cstdint>
@@ -68,14 +68,12 @@ public:
     std::pair<int, int> ScrollOffsets() const;
     void ScrollTo(int x, int y);
     void ScrollBy(int dx, int dy);
-    // Scrolls to the offsets only when the document is already tall and wide
-    // enough to hold them; `done` gets true once the page reads back exactly
-    // those offsets (false: not yet, try again later). On a converted text
-    // page every table above the offsets must first have its real height, or
-    // the one it had when they were saved; the missing ones are laid out a
-    // few at a time. `loaded`: the page has finished loading, so the offsets
-    // are applied (clamped to the page) once those heights are known.
-    void ScrollToWhenTallEnough(int x, int y, bool loaded, std::function<void(bool)> done);
+    // The document's size in CSS pixels as the engine last reported it; it
+    // comes with the renderer's frames, so it may lag behind the page.
+    QSizeF ContentsSize() const;
+    // Whether an address a page gave of itself (its location.href) names the
+    // page shown now: compared as the view knows addresses, without the fragment.
+    bool Shows(const QString& href) const;
     // Whether the last load has finished (not only shown its first screen).
     bool LoadFinished() const { return m_complete; }
     // Keeps the table heights of a converted local text for the next time it
@@ -86,6 +84,9 @@ public:
     void WriteDocument(const std::string& html, const std::string& baseAddress);
     // Runs a script and waits for its result as text (tests, host services).
     std::optional<std::string> EvaluateText(const std::string& script, int timeoutMs = 5000);
+    // Runs a script without waiting: `answer` gets its result as text when
+    // the page gives it, unless the control is gone by then.
+    void AskPage(const QString& script, std::function<void(const QString&)> answer);
 
     // Host services.
     void SetDownloadFlags(uint32_t flags);
@@ -135,6 +136,4 @@ private:
     bool m_lastForward = false;
     uint32_t m_downloadFlags = 0x70;
     QPointF m_scroll;
-    // When the page was last asked whether saved offsets fit (see ScrollToWhenTallEnough).
-    QElapsedTimer m_lastFitQuestion;
 };

@@ -9,8 +9,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -30,6 +28,7 @@
 #include "view/messagebox.h"
 #include "view/popuprules.h"
 #include "view/navigationrules.h"
+#include "view/positionrestorer.h"
 #include "view/textlayoutstore.h"
 #include "view/textroute.h"
 
@@ -73,9 +72,7 @@ NewWindowAction NewWindowFor(const std::string& address, bool userGesture, bool 
 CPagoraView::CPagoraView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_restoreTimer = new QTimer(this);
-    m_restoreTimer->setInterval(50);
-    connect(m_restoreTimer, &QTimer::timeout, this, &CPagoraView::OnRestoreTick);
+    m_restorer = new CPositionRestorer(this);
     CreateBrowser();
     m_lastCompletion.start();
 }
@@ -94,6 +91,7 @@ std::string CPagoraView::ResourceModule() {
 
 void CPagoraView::CreateBrowser() {
     m_browser = new CBrowserControl(this);
+    m_restorer->SetBrowser(m_browser);
     layout()->addWidget(m_browser);
     setFocusProxy(m_browser);
     m_browser->onBeforeNavigate = [this](const std::string& address) { return OnBeforeNavigate(address); };
@@ -109,14 +107,7 @@ void CPagoraView::CreateBrowser() {
     });
     connect(m_browser, &CBrowserControl::ProgressChange, this, &CPagoraView::Progress);
     connect(m_browser, &CBrowserControl::CommandStateChange, this, &CPagoraView::CommandState);
-    // Once the next load has begun, the saved offsets are applied as soon as
-    // the growing document can hold them, not only when it is complete.
-    connect(m_browser, &CBrowserControl::DownloadBegin, this, [this] {
-        // Until the new page has loaded, the settings still name the page
-        // shown before it: its offsets are the reading position meanwhile.
-        m_offsetsBeforeLoad = m_browser->ScrollOffsets();
-        if (m_restoreX != 0 || m_restoreY != 0) StartRestorePolling();
-    });
+    connect(m_browser, &CBrowserControl::DownloadBegin, this, [this] { m_restorer->LoadBegun(); });
     connect(m_browser, &CBrowserControl::RendererDied, this, &CPagoraView::OnRendererDied);
     // A page that closes its own window takes the browser with it: make a new one.
     connect(m_browser, &CBrowserControl::WindowClosing, this,
@@ -157,51 +148,11 @@ void CPagoraView::RecreateBrowser() {
 }
 
 bool CPagoraView::IsComplete() const { return m_browser->IsComplete(); }
+bool CPagoraView::RestorePending() const { return m_restorer->Pending(); }
 std::string CPagoraView::Location() const { return m_browser->LocationURL(); }
 
 std::string CPagoraView::StartAddressOfArchive(const std::string& document) {
     return ArchiveStartAddress(document);
-}
-
-void CPagoraView::ClearRestore() {
-    m_restoreX = m_restoreY = 0;
-    m_restoreTimer->stop();
-}
-
-void CPagoraView::StartRestorePolling() {
-    m_restoreProbe = false;
-    m_restoreTimer->start();
-}
-
-void CPagoraView::OnRestoreTick() {
-    if ((m_restoreX == 0 && m_restoreY == 0) || m_restoreTarget.empty()) {
-        m_restoreTimer->stop();
-        return;
-    }
-    if (m_restoreProbe || !navrules::SameDocument(m_browser->LocationURL(), m_restoreTarget)) return;
-    m_restoreProbe = true;
-    const int x = m_restoreX, y = m_restoreY;
-    const std::string target = m_restoreTarget;
-    m_browser->ScrollToWhenTallEnough(x, y, m_browser->LoadFinished(), [this, x, y, target](bool placed) {
-        m_restoreProbe = false;
-        // Only the restore that asked counts; a newer one may have replaced it.
-        if (placed && x == m_restoreX && y == m_restoreY && target == m_restoreTarget) FinishRestore();
-    });
-}
-
-void CPagoraView::FinishRestore() {
-    // Scripted runs (tests, benchmarks) learn when the reading position was reached.
-    if (readerbox::PrintsInsteadOfBoxes() && (m_restoreX != 0 || m_restoreY != 0)) {
-        auto now = std::chrono::system_clock::now().time_since_epoch();
-        std::printf("RESTORED: %lld\n",
-                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
-        std::fflush(stdout);
-    }
-    ClearRestore();
-    CParaBlock& b = MainParaBlock();
-    b.SetValue(PARA_STARTPOINT_X, 0, true);
-    b.SetValue(PARA_STARTPOINT_Y, 0, true);
-    m_restoreTarget.clear();
 }
 
 void CPagoraView::OnRendererDied(const QString& address, int x, int y) {
@@ -210,15 +161,10 @@ void CPagoraView::OnRendererDied(const QString& address, int x, int y) {
     // A page that kills its renderer again at once is not loaded a third time.
     const bool reload = m_rendererDeaths <= 2 && !location.empty() && location != "about:blank";
     if (reload) {
-        // A restore still waiting keeps its offsets; otherwise the last known ones.
         // The view knows a text by its plain address; the page's address may
         // name one of the parts of a very long text, which is loaded again.
         const std::string plain = textroute::WithoutPart(location);
-        if (!(m_restoreX != 0 || m_restoreY != 0) || !navrules::SameDocument(plain, m_restoreTarget)) {
-            m_restoreTarget = plain;
-            m_restoreX = x;
-            m_restoreY = y;
-        }
+        m_restorer->RendererDied(plain, x, y);
         QTimer::singleShot(0, this, [this, location, plain] {
             if (location != plain) m_browser->Navigate(location);
             else NavigateTo(location);
@@ -236,18 +182,13 @@ void CPagoraView::ReopenAtSamePlace() {
     // As after a renderer's death: the view knows a text by its plain
     // address, the page may show one of its parts, which is loaded again.
     const std::string plain = textroute::WithoutPart(location);
-    m_restoreTarget = plain;
-    m_restoreX = offsets.first;
-    m_restoreY = offsets.second;
+    m_restorer->Expect(plain, offsets.first, offsets.second);
     if (location != plain) m_browser->Navigate(location);
     else NavigateTo(location);
 }
 
 void CPagoraView::OpenFile(const std::string& document) {
-    ClearRestore();
-    CParaBlock& b = MainParaBlock();
-    b.SetValue(PARA_STARTPOINT_X, 0, true);
-    b.SetValue(PARA_STARTPOINT_Y, 0, true);
+    m_restorer->Abandon();
     NavigateTo(document);
 }
 
@@ -266,10 +207,7 @@ void CPagoraView::NavigateTo(const std::string& address) {
     }
     if (navrules::IsArchiveName(address)) {
         // An archive without a page to start at.
-        ClearRestore();
-        CParaBlock& b = MainParaBlock();
-        b.SetValue(PARA_STARTPOINT_X, 0, true);
-        b.SetValue(PARA_STARTPOINT_Y, 0, true);
+        m_restorer->Abandon();
         m_browser->Navigate(navrules::ErrorPageAddress(ResourceModule(), address));
         return;
     }
@@ -284,7 +222,6 @@ void CPagoraView::GoHome() {
 }
 
 void CPagoraView::OpenPosition(CParaBlock& block) {
-    m_restoring = true;
     std::string target = block.GetString(PARA_STR_CUR_PATH_IN_ZIP);
     std::string currentPath = block.GetString(PARA_STR_CURRENT_PATH);
     if (!target.empty()) {
@@ -300,9 +237,7 @@ void CPagoraView::OpenPosition(CParaBlock& block) {
     } else {
         target = currentPath;
     }
-    m_restoreTarget = target;
-    m_restoreX = block.GetValue(PARA_STARTPOINT_X);
-    m_restoreY = block.GetValue(PARA_STARTPOINT_Y);
+    m_restorer->Expect(target, block.GetValue(PARA_STARTPOINT_X), block.GetValue(PARA_STARTPOINT_Y));
     if (navrules::IsBuiltInHome(target)) target.clear();
     // A very long text reopens at the part that was being read.
     if (!target.empty()) {
@@ -318,7 +253,7 @@ void CPagoraView::OpenPosition(CParaBlock& block) {
     if (!target.empty()) {
         NavigateTo(target);
     } else {
-        ClearRestore();
+        m_restorer->Clear();
         GoHome();
     }
 }
@@ -338,7 +273,6 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
         m_justCreated = false;
         skip = true;
     } else {
-        m_restoring = false;
         if (!PendingArchive().empty() && server::ThePageServer().IsRunning() && IsLoopbackAddress(location))
             ClearPendingArchive();
         if (!PendingArchive().empty()) {
@@ -351,15 +285,7 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
         if (OnNavigationCompleted(location)) Q_EMIT ArchiveLeft();
         if (loopback) Q_EMIT ArchiveEntered();
         Q_EMIT SyncLocation(qaddress, 1);
-        // A refused navigation (plain text taken over by the private scheme)
-        // ends with a failure under the same address: the restore waits for the real load.
-        // On a finished page the offsets are applied even when the page has
-        // become shorter; a converted text may first need the heights of the
-        // tables above them, which the restore ticks lay out.
-        if (ok && (m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(location, m_restoreTarget)) {
-            StartRestorePolling();
-            OnRestoreTick();
-        }
+        m_restorer->LoadCompleted(location, ok);
         if (ok) m_rendererDeaths = 0;
         Q_EMIT AddressText(QString::fromStdString(navrules::AddressBarText(location, LoopbackBase())));
     }
@@ -370,13 +296,12 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
 std::pair<int, int> CPagoraView::GetScrollOffsets() {
     // A position not yet applied to a growing page is still the reader's
     // position: saving the page's top instead would lose it.
-    if ((m_restoreX != 0 || m_restoreY != 0) && navrules::SameDocument(m_browser->LocationURL(), m_restoreTarget))
-        return {m_restoreX, m_restoreY};
+    if (auto waiting = m_restorer->WaitingFor(m_browser->LocationURL())) return *waiting;
     // A page still loading (or a long text showing its first screens) is not
     // yet the document the position is saved for: the settings name it once
     // it has loaded. Saving its offsets, or none, would lose the place in
     // the page the reader came from.
-    if (!m_browser->IsComplete() || !NamedBySettings(m_browser->LocationURL())) return m_offsetsBeforeLoad;
+    if (!m_browser->IsComplete() || !NamedBySettings(m_browser->LocationURL())) return m_restorer->OffsetsBeforeLoad();
     if (auto exact = m_browser->ReadScrollOffsets(1000)) {
         // The offsets hold for the table heights of this reading: keep them
         // with the text, so that the next opening shows the same lines.

@@ -1,7 +1,8 @@
 #pragma once
 // CPagoraView: the reading surface. It turns every request to show a document
 // into a navigation of its browser, reacts to the browser's events, restores
-// reading positions and carries out the commands on the current page.
+// reading positions (through its CPositionRestorer) and carries out the
+// commands on the current page.
 #include <QElapsedTimer>
 #include <QWidget>
 
@@ -10,7 +11,7 @@
 
 class CBrowserControl;
 class CParaBlock;
-class QTimer;
+class CPositionRestorer;
 
 class CPagoraView : public QWidget {
     Q_OBJECT
@@ -38,7 +39,7 @@ public:
     CBrowserControl* Browser() const { return m_browser; }
     bool IsComplete() const;
     // Whether saved offsets still wait to be applied to the page.
-    bool RestorePending() const { return m_restoreX != 0 || m_restoreY != 0; }
+    bool RestorePending() const;
     std::string Location() const;
 
     // The program whose window shows text files (the desktop's default when empty).
@@ -85,11 +86,6 @@ private:
     void CreateBrowser();
     bool OnBeforeNavigate(const std::string& address);
     void OnNavigateComplete(const QString& address, bool ok);
-    void ClearRestore();
-    // Restoring offsets while the document still grows.
-    void StartRestorePolling();
-    void OnRestoreTick();
-    void FinishRestore();
     void OnRendererDied(const QString& address, int x, int y);
     std::string StartAddressOfArchive(const std::string& document);
     // Whether the settings' reading position ("CurrentPath", or
@@ -98,15 +94,9 @@ private:
     void ShowInTextViewer(const std::string& content);
 
     CBrowserControl* m_browser = nullptr;
-    std::string m_restoreTarget;
-    int m_restoreX = 0;
-    int m_restoreY = 0;
-    bool m_restoring = false;
-    QTimer* m_restoreTimer = nullptr;
-    bool m_restoreProbe = false;  // a fit-and-scroll question is with the page
+    CPositionRestorer* m_restorer = nullptr;
     // Renderer deaths in a row without a page completing in between.
     int m_rendererDeaths = 0;
     bool m_justCreated = true;
     QElapsedTimer m_lastCompletion;
-    std::pair<int, int> m_offsetsBeforeLoad{0, 0};
 };

@@ -1,0 +1,1 @@
+(function(){var s=document.getElementById('%1');if(s)s.remove();%2})()

@@ -1,0 +1,1 @@
+window.scrollBy(%1,%2)

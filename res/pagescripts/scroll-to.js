@@ -1,0 +1,1 @@
+window.scrollTo(%1,%2)
