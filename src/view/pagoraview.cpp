@@ -178,6 +178,7 @@ void CPagoraView::OnRendererDied(const QString& address, int x, int y) {
 void CPagoraView::ReopenAtSamePlace() {
     const std::string location = m_browser->LocationURL();
     if (location.empty() || location == "about:blank") return;
+    // The offsets it shows now (or those still waiting to be put back).
     const std::pair<int, int> offsets = GetScrollOffsets();
     // As after a renderer's death: the view knows a text by its plain
     // address, the page may show one of its parts, which is loaded again.
@@ -296,16 +297,20 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
 std::pair<int, int> CPagoraView::GetScrollOffsets() {
     // A position not yet applied to a growing page is still the reader's
     // position: saving the page's top instead would lose it.
-    if (auto waiting = m_restorer->WaitingFor(m_browser->LocationURL())) return *waiting;
+    const std::string location = m_browser->LocationURL();
+    if (auto waiting = m_restorer->WaitingFor(location)) return *waiting;
     // A page still loading (or a long text showing its first screens) is not
     // yet the document the position is saved for: the settings name it once
     // it has loaded. Saving its offsets, or none, would lose the place in
-    // the page the reader came from.
-    if (!m_browser->IsComplete() || !NamedBySettings(m_browser->LocationURL())) return m_restorer->OffsetsBeforeLoad();
+    // the page the reader came from. Once the reader's position was put back
+    // into it, though, a page still loading holds that position itself.
+    const bool complete = m_browser->IsComplete();
+    if (!m_restorer->PlacedIn(location) && (!complete || !NamedBySettings(location)))
+        return m_restorer->OffsetsBeforeLoad();
     if (auto exact = m_browser->ReadScrollOffsets(1000)) {
         // The offsets hold for the table heights of this reading: keep them
         // with the text, so that the next opening shows the same lines.
-        m_browser->SaveTextLayout(2000);
+        if (complete) m_browser->SaveTextLayout(2000);
         return *exact;
     }
     return m_browser->ScrollOffsets();

@@ -48,7 +48,12 @@ std::optional<std::pair<int, int>> CPositionRestorer::WaitingFor(const std::stri
     return std::nullopt;
 }
 
+bool CPositionRestorer::PlacedIn(const std::string& location) const {
+    return !m_placedIn.empty() && navrules::SameDocument(location, m_placedIn);
+}
+
 void CPositionRestorer::LoadBegun() {
+    m_placedIn.clear();
     // Until the new page has loaded, the settings still name the page shown
     // before it: its offsets are the reading position meanwhile. The saved
     // offsets are applied as soon as the growing document can hold them, not
@@ -105,6 +110,7 @@ void CPositionRestorer::Finish() {
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
         std::fflush(stdout);
     }
+    m_placedIn = m_target;
     Abandon();
     m_target.clear();
 }

@@ -38,6 +38,10 @@ public:
     // The browser's offsets when its current load began: the position in the
     // page before it, which the settings still name until the new one loads.
     std::pair<int, int> OffsetsBeforeLoad() const { return m_offsetsBeforeLoad; }
+    // Whether the offsets were put back into the page at `location` since
+    // its load began: from then on, the page's own offsets are the reader's
+    // position, even while it is still loading.
+    bool PlacedIn(const std::string& location) const;
 
     // Events of the browser, passed on by the view.
     void LoadBegun();
@@ -63,4 +67,5 @@ private:
     // When the page was last asked whether the offsets fit (see Place).
     QElapsedTimer m_lastFitQuestion;
     std::pair<int, int> m_offsetsBeforeLoad{0, 0};
+    std::string m_placedIn;  // the page of this load the offsets were put back into
 };
