@@ -3,13 +3,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDialog>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
@@ -18,7 +15,6 @@
 #include <QToolBar>
 
 #include "app/addressmapping.h"
-#include "app/loopback.h"
 #include "app/parablock.h"
 #include "app/restoredefaults.h"
 #include "app/sidefiles.h"
@@ -229,7 +225,8 @@ void CMainFrame::SyncLocation(const QString& location, int origin) {
     if (!m_sync.Enter()) return;
     std::string where = location.toStdString();
     CSideBars* bars = m_sideBars;
-    CLocationSync::Routing r = CLocationSync::Route(where, origin, bars->FileList(), bars->ArchiveBar());
+    CLocationSync::Routing r = CLocationSync::Route(where, origin, bars->FileList() != nullptr,
+                                                    bars->ArchiveBar() != nullptr);
     if (r.openInView) m_view->OpenFile(where);
     if (r.toFileList) bars->FileList()->SelectLocation(where);
     if (r.rereadArchive) bars->ArchiveBar()->Reread(where);

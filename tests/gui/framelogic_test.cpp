@@ -449,7 +449,6 @@ TEST(CommandLayout, PlannedCommandsKeepTheirPlaces) {
         EXPECT_TRUE(planned.insert(command.name).second) << command.name;
         EXPECT_FALSE(command.menuText.empty());
     }
-    EXPECT_EQ(planned.size(), 22u);
     // With only the planned commands registered, the menus show exactly them.
     std::vector<std::string> shown;
     for (const LayoutMenu& menu : ResolveMenus(MenuLayout(), Among(planned))) CollectNames(menu.items, shown);
