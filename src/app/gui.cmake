@@ -6,6 +6,7 @@ qt_add_executable(Pagora
   ${CMAKE_CURRENT_LIST_DIR}/main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pagoraapp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/scriptdriver.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frameprobe.cpp
 )
 target_include_directories(Pagora PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(Pagora PRIVATE pagora_viewlogic pagora_core

@@ -12,7 +12,9 @@
 #include <cstdio>
 
 #include "app/parablock.h"
+#include "frame/addressbar.h"
 #include "frame/archivepromptbridge.h"
+#include "frame/commandmenus.h"
 #include "frame/mainframe.h"
 #include "frame/progressstatusbar.h"
 #include "server/pageserver.h"
@@ -26,7 +28,7 @@ constexpr int kAnswerMs = 20000;
 }  // namespace
 
 CScriptDriver::CScriptDriver(CMainFrame* frame, QStringList commands, QObject* parent)
-    : QObject(parent), m_frame(frame), m_commands(std::move(commands)) {
+    : QObject(parent), m_frame(frame), m_probe(frame), m_commands(std::move(commands)) {
     connect(m_frame->View(), &CPagoraView::DocumentCompleted, this, [this](const QString& address, bool) {
         ++m_completions;
         if (m_reportFirstLoad && address != QLatin1String("about:blank")) {
@@ -187,12 +189,14 @@ bool CScriptDriver::RunLine(const QString& line) {
         }
         Print("FIRSTSCREEN: " + (shown ? std::to_string(timer.elapsed()) : std::string("timeout")));
     } else if (verb == "address") {
-        m_frame->AddressBar()->setEditText(rest);
-        Q_EMIT m_frame->AddressBar()->lineEdit()->returnPressed();
+        QComboBox* bar = m_frame->AddressBar()->Combo();
+        bar->setEditText(rest);
+        Q_EMIT bar->lineEdit()->returnPressed();
         if (!WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
-        Print("ADDRESSITEMS: " + std::to_string(m_frame->AddressBar()->count()));
+        Print("ADDRESSITEMS: " + std::to_string(bar->count()));
     } else if (verb == "command" || verb == "command-wait") {
-        if (QAction* a = m_frame->Action(rest.toInt())) a->trigger();
+        // By number or stable name, as the menu item or key would run it.
+        if (QAction* a = m_frame->Commands()->Action(rest.trimmed())) a->trigger();
         else Print("NO COMMAND: " + rest.toStdString());
         if (verb == "command-wait" && !WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
     } else if (verb == "windows") {
@@ -226,11 +230,11 @@ bool CScriptDriver::RunLine(const QString& line) {
         m_frame->grab().save(rest);
         Print("SCREENSHOT: " + rest.toStdString());
     } else if (verb == "frame") {
-        // A question to the main window about its bars and state (see CMainFrame::Describe).
-        Print("FRAME: " + m_frame->Describe(rest).toStdString());
+        // A question about the main window's bars and state (see CFrameProbe).
+        Print("FRAME: " + m_probe.Answer(rest).toStdString());
     } else if (verb == "frame-wait") {
         // The same, then waits for the page it started.
-        QString answer = m_frame->Describe(rest);
+        QString answer = m_probe.Answer(rest);
         if (!WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
         Print("FRAME: " + answer.toStdString());
     } else if (verb == "close") {

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "app/frameprobe.h"
+
 class CMainFrame;
 
 class CScriptDriver : public QObject {
@@ -27,7 +29,7 @@ public:
     //   password-answer <n>   answers waiting archive questions (1 OK, 2 Cancel)
     //   address <text>        types the text into the address bar and presses Enter;
     //                         prints "ADDRESSITEMS: <items in its list>"
-    //   command <id>          runs a menu command
+    //   command <id>          runs a menu command (by number or stable name)
     //   command-wait <id>     runs a menu command and waits for the next page
     //   windows               prints "WINDOWS: <top-level windows shown>"
     //   server                prints "SERVER: running" or "SERVER: stopped"
@@ -43,7 +45,8 @@ public:
     //   sleep <ms>            (only where a test needs time itself to pass)
     //   screenshot <file>     saves the window, prints "SCREENSHOT: <file>"
     //   firstscreen <path>    opens a text file, prints "FIRSTSCREEN: <ms>" once text shows
-    //   frame <question>      prints "FRAME: <answer>" from the main window's Describe
+    //   frame <question>      prints "FRAME: <answer>" to a question about the main
+    //                         window (see CFrameProbe)
     //   frame-wait <question> the same after the page it started has loaded
     //   close                 closes the main window (saving the position) and quits
     CScriptDriver(CMainFrame* frame, QStringList commands, QObject* parent = nullptr);
@@ -64,6 +67,7 @@ private:
     void Print(const std::string& line);
 
     CMainFrame* m_frame;
+    CFrameProbe m_probe;
     QStringList m_commands;
     int m_next = 0;
     bool m_armed = false;

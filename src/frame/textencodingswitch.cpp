@@ -34,15 +34,3 @@ void CTextEncodingSwitch::OnChosen(const QString& encoding) {
     m_view->ReopenAtSamePlace();
     if (!kept) readerbox::Message(m_view, CEncodingMenuModel::kNotKept);
 }
-
-QString CTextEncodingSwitch::Describe(const QStringList& words) {
-    if (words.value(0) == "encoding-menu") {
-        m_menu->Refill();
-        return m_menu->Describe().join('|');
-    }
-    if (words.value(0) == "encoding-choose") {
-        const QString name = words.value(1) == "auto" ? QString() : words.value(1);
-        return m_menu->Pick(name) ? QStringLiteral("chosen") : QStringLiteral("no such encoding");
-    }
-    return {};
-}

@@ -17,9 +17,7 @@ public:
     CTextEncodingSwitch(CPagoraView* view, CProgressStatusBar* statusBar, QMenu* menu, QAction* before,
                         QObject* parent = nullptr);
 
-    // Questions of scripted runs: "encoding-menu" lists the entries,
-    // "encoding-choose NAME" picks one ("auto" for the automatic entry).
-    QString Describe(const QStringList& words);
+    CEncodingMenu* Menu() const { return m_menu; }
 
 private:
     void ShowStatus();

@@ -1,13 +1,19 @@
 // The main window's Qt-free rules: where a location goes, the stored
-// placement, the favourites folder, the keyboard lock panes and the address
-// bar's history.
+// placement, the favourites folder, the keyboard lock panes, the address
+// bar's history, the command registry and what the menu layout shows.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <set>
+#include <stdexcept>
 
 #include "frame/addresshistory.h"
+#include "frame/commandids.h"
+#include "frame/commandlayout.h"
+#include "frame/commandregistry.h"
 #include "frame/favouritesfolder.h"
 #include "frame/keylocks.h"
 #include "frame/locationsync.h"
@@ -281,4 +287,170 @@ TEST_F(AddressHistory, TypedAddressesKeepTheNewestWithinTheLimit) {
     store.SetString(CAddressHistory::TypedKey(), "url2", "a" + std::to_string(n - 1));
     next.Load(store);
     EXPECT_EQ(next.Typed().size(), CAddressHistory::kTypedLimit - 1);
+}
+
+TEST(CommandRegistry, SplitsTheTextsAndFindsCommandsByNumberOrName) {
+    CCommandRegistry commands;
+    int runs = 0;
+    bool shown = false;
+    commands.Add(ID_FILE_OPEN, "file.open", "打开文件(&O)...\tCtrl+O", "打开本地文件\n打开文件", [&] { ++runs; });
+    commands.Add(ID_VIEW_TOOLBAR, "view.toolbar", "工具条(&T)", "打开/关闭工具条", [&] { shown = !shown; })
+        .Checks([&] { return shown; })
+        .EnabledWhen([&] { return runs > 0; });
+    const Command* open = commands.Find(ID_FILE_OPEN);
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->text, "打开文件(&O)...");
+    EXPECT_EQ(open->shortcut, "Ctrl+O");
+    EXPECT_EQ(open->status, "打开本地文件");
+    EXPECT_EQ(open->toolTip, "打开文件");
+    EXPECT_FALSE(open->Checkable());
+    EXPECT_TRUE(open->Enabled()) << "a command without a condition is always available";
+    // Without a tab or a line break: no shortcut, and the prompt is the tool tip.
+    const Command* bar = commands.FindByKey("view.toolbar");
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->shortcut, "");
+    EXPECT_EQ(bar->toolTip, "打开/关闭工具条");
+    EXPECT_TRUE(bar->Checkable());
+    EXPECT_FALSE(bar->Enabled());
+
+    EXPECT_EQ(commands.FindByKey("57601"), open);
+    EXPECT_EQ(commands.FindByKey("file.open"), open);
+    for (const char* unknown : {"", "57602", "file.close", "99999999999999999999", "5760x"})
+        EXPECT_EQ(commands.FindByKey(unknown), nullptr) << unknown;
+    EXPECT_TRUE(commands.Run(ID_FILE_OPEN));
+    EXPECT_TRUE(commands.Run(ID_VIEW_TOOLBAR));
+    EXPECT_FALSE(commands.Run(ID_ZOOM));
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(bar->checked() && bar->Enabled());
+    ASSERT_EQ(commands.Commands().size(), 2u);
+    EXPECT_EQ(commands.Commands()[1].name, "view.toolbar") << "kept in the order of registration";
+}
+
+TEST(CommandRegistry, RefusesAnIncompleteOrRepeatedRegistration) {
+    CCommandRegistry commands;
+    auto nothing = [] {};
+    commands.Add(ID_FIND, "page.find", "查找", "", nothing);
+    EXPECT_THROW(commands.Add(ID_FIND, "page.find-again", "查找", "", nothing), std::invalid_argument);
+    EXPECT_THROW(commands.Add(ID_STOP, "page.find", "停止", "", nothing), std::invalid_argument);
+    EXPECT_THROW(commands.Add(ID_STOP, "go.stop", "停止", "", nullptr), std::invalid_argument) << "no handler";
+    EXPECT_THROW(commands.Add(ID_STOP, "", "停止", "", nothing), std::invalid_argument);
+    EXPECT_THROW(commands.Add(0, "go.zero", "停止", "", nothing), std::invalid_argument);
+    // A refused registration leaves nothing behind.
+    EXPECT_EQ(commands.Commands().size(), 1u);
+    EXPECT_EQ(commands.Find("page.find-again"), nullptr);
+    EXPECT_EQ(commands.Find(ID_STOP), nullptr);
+    commands.Add(ID_STOP, "go.stop", "停止", "", nothing);
+    EXPECT_EQ(commands.Find("page.find")->id, ID_FIND) << "earlier references stay valid";
+}
+
+namespace {
+
+LayoutItem C(const char* name, const char* submenu = "") { return {LayoutItem::kCommand, name, submenu, {}}; }
+LayoutItem S() { return {LayoutItem::kSeparator, "", "", {}}; }
+
+// The layout written out: names, "-" separators, "[title: ...]" sub-menus, "@place".
+std::string Shape(const std::vector<LayoutItem>& items) {
+    std::string out;
+    for (const LayoutItem& item : items) {
+        if (!out.empty()) out += " ";
+        switch (item.kind) {
+        case LayoutItem::kCommand: out += item.name; break;
+        case LayoutItem::kSeparator: out += "-"; break;
+        case LayoutItem::kPlace: out += "@" + item.name; break;
+        case LayoutItem::kSubMenu: out += "[" + item.name + ": " + Shape(item.items) + "]"; break;
+        }
+    }
+    return out;
+}
+
+IsRegistered Among(std::set<std::string> names) {
+    return [names](const std::string& name) { return names.count(name) > 0; };
+}
+
+// Separators only between two shown items, no empty sub-menu, at any level.
+void ExpectTidy(const std::vector<LayoutItem>& items, const std::string& where) {
+    ASSERT_FALSE(items.empty()) << where;
+    EXPECT_NE(items.front().kind, LayoutItem::kSeparator) << where;
+    EXPECT_NE(items.back().kind, LayoutItem::kSeparator) << where;
+    for (size_t i = 1; i < items.size(); ++i)
+        EXPECT_FALSE(items[i].kind == LayoutItem::kSeparator && items[i - 1].kind == LayoutItem::kSeparator) << where;
+    for (const LayoutItem& item : items)
+        if (item.kind == LayoutItem::kSubMenu) ExpectTidy(item.items, where + "/" + item.name);
+}
+
+void CollectNames(const std::vector<LayoutItem>& items, std::vector<std::string>& out) {
+    for (const LayoutItem& item : items) {
+        if (item.kind == LayoutItem::kCommand) out.push_back(item.name);
+        CollectNames(item.items, out);
+    }
+}
+
+}  // namespace
+
+TEST(CommandLayout, CommandsNobodyRegisteredLeaveNoTrace) {
+    const std::vector<LayoutItem> layout = {S(), C("a"), S(), S(), C("b", "Sub"), C("c"), C("d", "Sub"), S(),
+                                            C("e", "Empty"), {LayoutItem::kPlace, "spot", "", {}}, S(), C("f"), S()};
+    // A sub-menu stands where its first item does and gathers the later ones.
+    EXPECT_EQ(Shape(ResolveLayout(layout, Among({"a", "b", "c", "d", "e", "f"}))),
+              "a - [Sub: b d] c - [Empty: e] @spot - f");
+    // Missing commands take their sub-menus and the separators around them along.
+    EXPECT_EQ(Shape(ResolveLayout(layout, Among({"a", "d"}))), "a - [Sub: d] - @spot");
+    EXPECT_EQ(Shape(ResolveLayout(layout, Among({"f"}))), "@spot - f");
+    EXPECT_EQ(Shape(ResolveLayout({S(), C("x"), S()}, Among({}))), "");
+    // A menu left empty is left out of the menu bar.
+    auto menus = ResolveMenus({{"One", {C("a"), S(), C("x")}}, {"Two", {C("x"), S()}}}, Among({"a"}));
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].title, "One");
+    EXPECT_EQ(Shape(menus[0].items), "a");
+}
+
+TEST(CommandLayout, TheProgramsLayoutStaysTidyWhicheverCommandsExist) {
+    std::vector<std::string> menuNames;
+    for (const LayoutMenu& menu : MenuLayout())
+        for (const LayoutItem& item : menu.items)
+            if (item.kind == LayoutItem::kCommand) menuNames.push_back(item.name);
+    // A command has one place in the menus (the tool bar may repeat one).
+    EXPECT_EQ(std::set<std::string>(menuNames.begin(), menuNames.end()).size(), menuNames.size());
+    std::mt19937 random(15);
+    for (int round = 0; round < 300; ++round) {
+        std::set<std::string> registered;
+        for (const std::string& name : menuNames)
+            if (round == 0 || random() % 3 != 0) registered.insert(name);
+        if (round == 1) registered = {"help.about"};
+        std::vector<std::string> expected, shown;
+        for (const std::string& name : menuNames)
+            if (registered.count(name)) expected.push_back(name);
+        for (const LayoutMenu& menu : ResolveMenus(MenuLayout(), Among(registered))) {
+            ExpectTidy(menu.items, menu.title);
+            CollectNames(menu.items, shown);
+        }
+        // The shown commands keep the layout's order (sub-menus stand at their first item).
+        EXPECT_EQ(shown, expected) << "round " << round;
+        auto bar = ResolveLayout(ToolBarLayout(), Among(registered));
+        if (!bar.empty()) {
+            ExpectTidy(bar, "tool bar");
+        }
+        if (round == 0) {
+            EXPECT_EQ(bar.size(), ToolBarLayout().size()) << "everything registered: nothing dropped";
+        }
+        if (HasFailure()) break;
+    }
+}
+
+TEST(CommandLayout, PlannedCommandsKeepTheirPlaces) {
+    std::set<std::string> inMenus;
+    for (const LayoutMenu& menu : MenuLayout())
+        for (const LayoutItem& item : menu.items) inMenus.insert(item.name);
+    std::set<int> ids;
+    std::set<std::string> planned;
+    for (const PlannedCommand& command : PlannedCommands()) {
+        EXPECT_TRUE(inMenus.count(command.name)) << command.name << " has no place";
+        EXPECT_TRUE(ids.insert(command.id).second) << command.id;
+        EXPECT_TRUE(planned.insert(command.name).second) << command.name;
+        EXPECT_FALSE(command.menuText.empty());
+    }
+    // With only the planned commands registered, the menus show exactly them.
+    std::vector<std::string> shown;
+    for (const LayoutMenu& menu : ResolveMenus(MenuLayout(), Among(planned))) CollectNames(menu.items, shown);
+    EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()), planned);
 }

@@ -9,7 +9,8 @@
 #include <set>
 #include <thread>
 
-#include "frame/commandtable.h"
+#include "frame/commandlayout.h"
+#include "frame/commandregistry.h"
 #include "view/httpfetch.h"
 #include "view/indexnavigator.h"
 #include "view/navigationrules.h"
@@ -131,16 +132,23 @@ TEST(IndexNavigator, ArchiveParentStopsAtTheTop) {
     EXPECT_EQ(CIndexNavigator::ArchiveParent("", base).message, CIndexNavigator::kNoArchiveParentHome);
 }
 
-TEST(CommandTable, EveryToolBarButtonIsAMenuCommandWithATip) {
-    for (int id : ToolBarButtons()) {
-        if (id == 0) continue;
-        const MenuItem* item = FindCommand(id);
-        ASSERT_NE(item, nullptr) << id;
-        EXPECT_FALSE(ToolTipOf(item->status).empty()) << id;
+TEST(CommandLayout, EveryToolBarButtonIsAMenuCommandWithATip) {
+    auto inMenus = [](const std::string& name) {
+        for (const LayoutMenu& menu : MenuLayout())
+            for (const LayoutItem& item : menu.items)
+                if (item.kind == LayoutItem::kCommand && item.name == name) return true;
+        return false;
+    };
+    for (const LayoutItem& item : ToolBarLayout()) {
+        if (item.kind == LayoutItem::kCommand) {
+            EXPECT_TRUE(inMenus(item.name)) << item.name;
+        }
     }
-    EXPECT_EQ(MenuBar().size(), 5u);
-    EXPECT_EQ(StatusPrompt("打开本地文件\n打开文件"), "打开本地文件");
-    EXPECT_EQ(ToolTipOf("打开本地文件\n打开文件"), "打开文件");
+    EXPECT_EQ(MenuLayout().size(), 5u);
+    CCommandRegistry commands;
+    const Command& open = commands.Add(57601, "file.open", "打开文件(&O)...", "打开本地文件\n打开文件", [] {});
+    EXPECT_EQ(open.status, "打开本地文件");
+    EXPECT_EQ(open.toolTip, "打开文件");
 }
 
 TEST(HttpFetch, SplitsAddressesAndMediaTypes) {

@@ -1,8 +1,6 @@
 #pragma once
-// The main window's commands: identifiers, menu texts, status texts and the
-// menu and tool-bar layout, kept apart from the widgets that show them.
-#include <string>
-#include <vector>
+// The numbers of the main window's commands. They are stable: settings,
+// scripts and tests name commands by them (or by the commands' stable names).
 
 enum CommandId : int {
     ID_FILE_OPEN = 57601,
@@ -64,27 +62,3 @@ enum CommandId : int {
     ID_CHECK_UPDATE = 32818,
     ID_ESC_KEY = 32772,
 };
-
-// One item of a menu; id 0 is a separator, a non-empty `submenu` with id 0
-// opens a sub-menu of that name.
-struct MenuItem {
-    int id;
-    std::string text;      // menu text with '&' mnemonic and, after a tab, the shortcut
-    std::string status;    // status text; the part after "\n" is the tool tip
-    std::string submenu;   // items of the same sub-menu carry its name
-};
-
-struct MenuPopup {
-    std::string title;
-    std::vector<MenuItem> items;
-};
-
-// The menu bar: "文件(&F)", "查看(&V)", "选项(&O)", "收藏(&A)", "帮助(&H)".
-const std::vector<MenuPopup>& MenuBar();
-// The tool-bar buttons in order; 0 is a separator.
-const std::vector<int>& ToolBarButtons();
-// The item of a command, or nullptr.
-const MenuItem* FindCommand(int id);
-// The status text before "\n" and the tool tip after it.
-std::string StatusPrompt(const std::string& status);
-std::string ToolTipOf(const std::string& status);

@@ -1,0 +1,266 @@
+#include "app/frameprobe.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include <memory>
+
+#include "controls/archivebar.h"
+#include "controls/encodingmenu.h"
+#include "controls/filelistbar.h"
+#include "frame/addressbar.h"
+#include "frame/commandids.h"
+#include "frame/commandmenus.h"
+#include "frame/favouritesmenu.h"
+#include "frame/mainframe.h"
+#include "frame/progressstatusbar.h"
+#include "frame/sidebars.h"
+#include "frame/textencodingswitch.h"
+#include "frame/windowmodes.h"
+#include "view/pagoraview.h"
+
+namespace {
+
+QString DockAreaName(Qt::DockWidgetArea area) {
+    switch (area) {
+    case Qt::LeftDockWidgetArea: return QStringLiteral("left");
+    case Qt::RightDockWidgetArea: return QStringLiteral("right");
+    case Qt::TopDockWidgetArea: return QStringLiteral("top");
+    case Qt::BottomDockWidgetArea: return QStringLiteral("bottom");
+    default: return QStringLiteral("none");
+    }
+}
+
+// A menu's items, those of sub-menus after the sub-menu's title and "/";
+// separators as "-" where `separators`.
+void DescribeMenu(QMenu* menu, const QString& prefix, QStringList& out, bool separators = false) {
+    for (QAction* a : menu->actions()) {
+        if (a->menu() && separators && a->menu()->actions().isEmpty()) out << prefix + a->text() + "/";
+        else if (a->menu()) DescribeMenu(a->menu(), prefix + a->text() + "/", out, separators);
+        else if (!a->isSeparator()) out << prefix + a->text();
+        else if (separators) out << QStringLiteral("-");
+    }
+}
+
+}  // namespace
+
+QString CFrameProbe::Answer(const QString& question) {
+    CMainFrame* f = m_frame;
+    QStringList words = question.split(' ', Qt::SkipEmptyParts);
+    QString key = words.value(0);
+    if (key.startsWith("encoding-")) return Encoding(words);
+    if (key == "dialog") return Dialog(words);
+    CFileListBar* fileList = f->SideBars()->FileList();
+    CArchiveBar* archiveBar = f->SideBars()->ArchiveBar();
+    auto dock = [f](QDockWidget* bar) {
+        if (!bar) return QStringLiteral("absent");
+        return QStringLiteral("%1 %2 %3x%4")
+            .arg(bar->isVisibleTo(f) ? "visible" : "hidden", DockAreaName(f->dockWidgetArea(bar)))
+            .arg(bar->width())
+            .arg(bar->height());
+    };
+    if (key == "filelist") return dock(fileList) + (fileList ? " " + fileList->SelectedPath() : QString());
+    if (key == "archivebar") {
+        if (!archiveBar) return dock(nullptr);
+        QListWidget* list = archiveBar->List();
+        QList<QListWidgetItem*> sel = list->selectedItems();
+        QStringList entries;
+        for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+        return dock(archiveBar) + " [" + entries.join(',') + "] " + (sel.isEmpty() ? QString() : sel.first()->text());
+    }
+    if (key == "archive-pick" && archiveBar) {
+        QList<QListWidgetItem*> found = archiveBar->List()->findItems(words.value(1), Qt::MatchExactly);
+        if (found.isEmpty()) return QStringLiteral("no such entry");
+        archiveBar->List()->setCurrentItem(found.first());
+        return QStringLiteral("picked");
+    }
+    if (key == "filelist-pick" && fileList)
+        return fileList->Pick(words.value(1)) ? QStringLiteral("picked") : QStringLiteral("no such file");
+    if (key == "dock") {
+        QDockWidget* bar = words.value(1) == "filelist" ? static_cast<QDockWidget*>(fileList) : archiveBar;
+        static const QHash<QString, Qt::DockWidgetArea> kAreas = {{"left", Qt::LeftDockWidgetArea},
+            {"right", Qt::RightDockWidgetArea}, {"top", Qt::TopDockWidgetArea}, {"bottom", Qt::BottomDockWidgetArea}};
+        if (!bar || !kAreas.contains(words.value(2))) return QStringLiteral("no");
+        f->addDockWidget(kAreas.value(words.value(2)), bar);
+        int size = words.value(3).toInt();
+        if (size > 0) {
+            Qt::Orientation o = (words.value(2) == "left" || words.value(2) == "right") ? Qt::Horizontal : Qt::Vertical;
+            f->resizeDocks({bar}, {size}, o);
+        }
+        return QStringLiteral("docked");
+    }
+    if (key == "window") {
+        QRect g = f->geometry();
+        QString state = f->isFullScreen()  ? "fullscreen"
+                        : f->isMaximized() ? "maximized"
+                        : f->isMinimized() ? "minimized"
+                                           : "normal";
+        return QStringLiteral("%1 %2,%3 %4x%5 visible=%6").arg(state).arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())
+            .arg(f->isVisible() ? 1 : 0);
+    }
+    if (key == "bars") {
+        return QStringLiteral("menu=%1 tool=%2 address=%3 status=%4")
+            .arg(f->menuBar()->isVisibleTo(f)).arg(f->ToolBar()->isVisibleTo(f))
+            .arg(f->AddressBar()->isVisibleTo(f)).arg(f->StatusBar()->isVisibleTo(f));
+    }
+    if (key == "esc") {
+        // The Esc key's command, as the key would run it.
+        f->Commands()->Run(ID_ESC_KEY);
+        return QSystemTrayIcon::isSystemTrayAvailable() ? QStringLiteral("tray-available") : QStringLiteral("no-tray");
+    }
+    QSystemTrayIcon* tray = f->Modes()->TrayIcon();
+    if (key == "tray") return tray && tray->isVisible() ? QStringLiteral("shown") : QStringLiteral("none");
+    if (key == "tray-click") {
+        if (!tray) return QStringLiteral("none");
+        emit tray->activated(QSystemTrayIcon::Trigger);
+        return QStringLiteral("clicked");
+    }
+    if (key == "restore-defaults") {
+        f->RestoreDefaults(false);
+        return QStringLiteral("restored");
+    }
+    if (key == "keylocks") {
+        CProgressStatusBar* status = f->StatusBar();
+        status->RefreshKeyLocks();
+        return QStringLiteral("CAP=%1 NUM=%2 SCRL=%3")
+            .arg(status->PaneText(PANE_CAPS), status->PaneText(PANE_NUM), status->PaneText(PANE_SCRL));
+    }
+    QComboBox* address = f->AddressBar()->Combo();
+    if (key == "address-type") {
+        // Types the text into the address bar as the keyboard would (no Enter).
+        address->lineEdit()->setText(words.mid(1).join(' '));
+        Q_EMIT address->lineEdit()->textEdited(address->lineEdit()->text());
+        return f->AddressBar()->Completions().join('|');
+    }
+    if (key == "address-list") {
+        QStringList items;
+        for (int i = 0; i < address->count(); ++i) items << address->itemText(i);
+        return items.join('|');
+    }
+    if (key == "focus-pane") {
+        // F6 (or Shift+F6 with "back") as the key would run it; answers the pane that has the focus.
+        f->FocusPane(words.value(1) == "back" ? -1 : +1);
+        for (QWidget* focus = QApplication::focusWidget(); focus; focus = focus->parentWidget()) {
+            if (focus == f->View()) return QStringLiteral("view");
+            if (focus == fileList) return QStringLiteral("filelist");
+            if (focus == archiveBar) return QStringLiteral("archivebar");
+            if (focus == address) return QStringLiteral("address");
+        }
+        return QStringLiteral("none");
+    }
+    if (key == "minimize") {
+        f->showMinimized();
+        return QStringLiteral("minimized");
+    }
+    if (key == "move") {
+        f->showNormal();
+        f->setGeometry(words.value(1).toInt(), words.value(2).toInt(), words.value(3).toInt(), words.value(4).toInt());
+        return QStringLiteral("moved");
+    }
+    if (key == "drop") {
+        // What a drop of these files does.
+        QList<QUrl> urls;
+        for (int i = 1; i < words.size(); ++i) urls << QUrl::fromLocalFile(words[i]);
+        return f->OpenDropped(urls) ? QStringLiteral("accepted") : QStringLiteral("ignored");
+    }
+    if (key == "favourites") {
+        f->Favourites()->Build(words.mid(1).join(' ').toStdString(), true);
+        QStringList out;
+        if (QMenu* menu = f->Favourites()->Menu()) DescribeMenu(menu, QString(), out);
+        return out.join('|');
+    }
+    if (key == "favourite-open") {
+        f->Favourites()->Open(ID_FAVORITE_FIRST + words.value(1).toInt());
+        return QStringLiteral("opened");
+    }
+    if (key == "actions") {
+        QStringList out;
+        for (int id : f->Commands()->MenuIds())
+            out << QStringLiteral("%1:%2").arg(id).arg(f->Commands()->Action(id)->isEnabled() ? 1 : 0);
+        return out.join(',');
+    }
+    if (key == "menus") {
+        QStringList menus;
+        for (QAction* top : f->menuBar()->actions()) {
+            QStringList items;
+            if (top->menu()) DescribeMenu(top->menu(), QString(), items, true);
+            menus << top->text() + ": " + items.join('|');
+        }
+        return menus.join(" ; ");
+    }
+    if (key == "toolbar") {
+        QStringList out;
+        for (QAction* a : f->ToolBar()->actions())
+            out << (a->isSeparator() ? QStringLiteral("|") : QString::number(f->Commands()->IdOf(a)));
+        return out.join(' ');
+    }
+    return {};
+}
+
+QString CFrameProbe::Dialog(const QStringList& words) {
+    // "dialog COMMAND STEP...": runs the command whose modal dialog then
+    // takes the steps as a user would: "edit:TEXT" types into the edit
+    // field, "row:N" selects a list row, and "add", "delete", "up", "down",
+    // "save", "cancel", "ok" press those buttons. Answers the list shown
+    // before the last step and how the dialog ended.
+    static const QHash<QString, QString> kButtons = {{"add", "添加"}, {"delete", "删除"}, {"up", "上移"},
+        {"down", "下移"}, {"save", "保存"}, {"cancel", "放弃"}, {"ok", "确定"}};
+    const Command* command = m_frame->Registry().FindByKey(words.value(1).toStdString());
+    if (!command) return QStringLiteral("no dialog none");
+    auto seen = std::make_shared<QString>(QStringLiteral("no dialog"));
+    auto result = std::make_shared<int>(-1);
+    QStringList steps = words.mid(2);
+    QTimer::singleShot(0, m_frame, [seen, result, steps] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        QObject::connect(dialog, &QDialog::finished, dialog, [result](int code) { *result = code; });
+        QListWidget* list = dialog->findChild<QListWidget*>();
+        for (const QString& step : steps) {
+            QStringList items;
+            for (int i = 0; list && i < list->count(); ++i) items << list->item(i)->text();
+            *seen = QStringLiteral("[%1]").arg(items.join(','));
+            if (step.startsWith("edit:")) {
+                if (auto* edit = dialog->findChild<QLineEdit*>()) edit->setText(step.mid(5));
+            } else if (step.startsWith("row:")) {
+                if (list) list->setCurrentRow(step.mid(4).toInt());
+            } else {
+                for (QPushButton* button : dialog->findChildren<QPushButton*>())
+                    if (button->text() == kButtons.value(step)) button->click();
+            }
+            if (!dialog->isVisible()) break;
+        }
+        // A dialog the steps left open is closed as with its close box.
+        if (dialog->isVisible()) dialog->reject();
+    });
+    m_frame->Commands()->Run(command->id);
+    QString ended = *result == QDialog::Accepted   ? QStringLiteral("ok")
+                    : *result == QDialog::Rejected ? QStringLiteral("cancel")
+                                                   : QStringLiteral("none");
+    return *seen + " " + ended;
+}
+
+QString CFrameProbe::Encoding(const QStringList& words) {
+    // "encoding-menu" lists the entries, "encoding-choose NAME" picks one
+    // ("auto" for the automatic entry).
+    CEncodingMenu* menu = m_frame->Encodings()->Menu();
+    if (words.value(0) == "encoding-menu") {
+        menu->Refill();
+        return menu->Describe().join('|');
+    }
+    if (words.value(0) == "encoding-choose") {
+        const QString name = words.value(1) == "auto" ? QString() : words.value(1);
+        return menu->Pick(name) ? QStringLiteral("chosen") : QStringLiteral("no such encoding");
+    }
+    return {};
+}
