@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Pagora and runs every test:
+# Installs what is missing, checks that no source includes a higher layer,
+# builds Pagora and runs every test:
 #   1. the normal build (program, library, tools) and all unit and GUI tests;
 #   2. the core tests under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the threaded server and archive tests under ThreadSanitizer;
@@ -14,6 +15,9 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-10}
 export QTWEBENGINE_DISABLE_SANDBOX=1
 
 scripts/install-deps
+
+echo "== include layers"
+scripts/check-layers
 
 passed=0
 failed=0

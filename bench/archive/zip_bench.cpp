@@ -15,7 +15,7 @@
 #include <string>
 #include <zip.h>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archiveholder.h"
 
 namespace {

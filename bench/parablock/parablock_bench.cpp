@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "platform/inifile.h"
 
 namespace {

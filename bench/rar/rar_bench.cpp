@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/rarmanager.h"
 
 namespace {

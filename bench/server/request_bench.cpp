@@ -3,8 +3,8 @@
 // make-bench-archive.py; BENCH_ARCHIVE names the archive (default
 // /tmp/pagora-bench/book.zip).
 
-#include "app/addressmapping.h"
-#include "app/parablock.h"
+#include "session/addressmapping.h"
+#include "settings/parablock.h"
 #include "archive/archiveholder.h"
 #include "platform/modulepath.h"
 #include "server/allocatorsetup.h"

@@ -6,11 +6,11 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "app/scriptdriver.h"
-#include "app/sidefiles.h"
-#include "app/startupcore.h"
-#include "app/textfiltermodule.h"
+#include "settings/sidefiles.h"
+#include "session/startupcore.h"
+#include "session/textfiltermodule.h"
 #include "archive/homenames.h"
 #include "archive/rarmanager.h"
 #include "frame/mainframe.h"

@@ -11,7 +11,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "frame/addressbar.h"
 #include "frame/archivepromptbridge.h"
 #include "frame/commandmenus.h"

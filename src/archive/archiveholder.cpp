@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archiveprompt.h"
 #include "archive/firstpage.h"
 #include "archive/requestpath.h"

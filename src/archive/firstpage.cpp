@@ -1,6 +1,6 @@
 #include "archive/firstpage.h"
 
-#include "app/extensionlists.h"
+#include "settings/extensionlists.h"
 #include "archive/ansicasefolder.h"
 #include "archive/homenames.h"
 #include "archive/zipmanager.h"

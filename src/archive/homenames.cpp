@@ -1,6 +1,6 @@
 #include "archive/homenames.h"
 
-#include "app/sidefiles.h"
+#include "settings/sidefiles.h"
 #include "archive/passwordtable.h"
 #include "archive/sidelist.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archivekind.h"
 #include "archive/archiveprompt.h"
 #include "archive/passwordtable.h"

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #include <zip.h>
 
-#include "app/extensionlists.h"
-#include "app/parablock.h"
+#include "settings/extensionlists.h"
+#include "settings/parablock.h"
 #include "archive/archiveprompt.h"
 #include "archive/passwordtable.h"
 

@@ -1,14 +1,11 @@
 #include "controls/archivebar.h"
 
 #include <QListWidget>
-#include <QUrl>
 
 #include <vector>
 
-#include "app/addressmapping.h"
-#include "app/loopback.h"
-#include "archive/archiveholder.h"
-#include "frame/locationsync.h"
+#include "session/addressmapping.h"
+#include "settings/loopback.h"
 
 CArchiveBar::CArchiveBar(QWidget* parent) : QDockWidget(QStringLiteral("压缩文件内容"), parent) {
     setObjectName(QStringLiteral("ArchiveBar"));
@@ -22,18 +19,10 @@ CArchiveBar::CArchiveBar(QWidget* parent) : QDockWidget(QStringLiteral("压缩�
     });
 }
 
-void CArchiveBar::Reread(const std::string& archivePath) {
+void CArchiveBar::ShowEntries(const std::vector<std::string>& entries) {
     m_quiet = true;
     m_list->clear();
-    if (CLocationSync::IsArchiveName(archivePath)) {
-        std::string path = archivePath;
-        if (path.rfind("file://", 0) == 0) path = QUrl(QString::fromStdString(path)).toLocalFile().toStdString();
-        // A holder of its own, so the server's open archive is not disturbed.
-        CArchiveHolder holder;
-        std::vector<std::string> entries;
-        holder.ListArchive(path, entries);
-        for (const std::string& entry : entries) m_list->addItem(QString::fromStdString(entry));
-    }
+    for (const std::string& entry : entries) m_list->addItem(QString::fromStdString(entry));
     m_quiet = false;
 }
 

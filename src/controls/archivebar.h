@@ -4,6 +4,7 @@
 #include <QDockWidget>
 
 #include <string>
+#include <vector>
 
 class QListWidget;
 
@@ -12,9 +13,8 @@ class CArchiveBar : public QDockWidget {
 public:
     explicit CArchiveBar(QWidget* parent = nullptr);
 
-    // Lists the entries of `archivePath` when it names a ".zip", ".maff" or
-    // ".rar" file; otherwise empties the list.
-    void Reread(const std::string& archivePath);
+    // Shows these entry names (the open archive's, as the frame lists them).
+    void ShowEntries(const std::vector<std::string>& entries);
     void Empty();
     // Selects the entry a loopback address shows, trying the path as it is and
     // with '/' and '\' swapped; no signal is sent for this selection.

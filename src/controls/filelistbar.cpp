@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <QStyle>
 
-#include "app/extensionlists.h"
+#include "settings/extensionlists.h"
 
 namespace {
 

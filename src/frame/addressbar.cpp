@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QStringListModel>
 
-#include "app/loopback.h"
+#include "settings/loopback.h"
 #include "frame/commandids.h"
 #include "frame/commandregistry.h"
 #include "platform/registrystore.h"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "app/sidefiles.h"
+#include "settings/sidefiles.h"
 #include "archive/archiveholder.h"
 #include "dialogs/passworddialog.h"
 #include "view/messagebox.h"

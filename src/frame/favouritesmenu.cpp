@@ -7,8 +7,8 @@
 #include <QMenu>
 #include <QUrl>
 
-#include "app/loopback.h"
-#include "app/parablock.h"
+#include "settings/loopback.h"
+#include "settings/parablock.h"
 #include "frame/addfavouritedialog.h"
 #include "frame/commandids.h"
 #include "frame/commandregistry.h"

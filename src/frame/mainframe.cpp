@@ -14,10 +14,10 @@
 #include <QSystemTrayIcon>
 #include <QToolBar>
 
-#include "app/addressmapping.h"
-#include "app/parablock.h"
-#include "app/restoredefaults.h"
-#include "app/sidefiles.h"
+#include "session/addressmapping.h"
+#include "settings/parablock.h"
+#include "settings/restoredefaults.h"
+#include "settings/sidefiles.h"
 #include "archive/archiveprompt.h"
 #include "controls/archivebar.h"
 #include "controls/filelistbar.h"
@@ -85,12 +85,12 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     connect(prevPane, &QShortcut::activated, this, [this] { FocusPane(-1); });
 
     ConnectView();
-    connect(m_address, &CAddressBar::LocationEntered, this, [this](const QString& l) { SyncLocation(l, 0); });
+    connect(m_address, &CAddressBar::LocationEntered, this, [this](const QString& l) { SyncLocation(l, kFromFrame); });
     connect(m_sideBars, &CSideBars::LocationChosen, this, &CMainFrame::SyncLocation);
     connect(m_sideBars, &CSideBars::Changed, this, &CMainFrame::RefreshCommands);
     connect(m_modes, &CWindowModes::Changed, this, &CMainFrame::RefreshCommands);
     connect(m_favourites, &CFavouritesMenu::Chosen, this, [this](const QString& address) {
-        SyncLocation(address, CLocationSync::kFrame);
+        SyncLocation(address, kFromFrame);
         RefreshCommands();
     });
     m_prompt = new CArchivePromptBridge(this);
@@ -229,7 +229,7 @@ void CMainFrame::SyncLocation(const QString& location, int origin) {
                                                     bars->ArchiveBar() != nullptr);
     if (r.openInView) m_view->OpenFile(where);
     if (r.toFileList) bars->FileList()->SelectLocation(where);
-    if (r.rereadArchive) bars->ArchiveBar()->Reread(where);
+    if (r.rereadArchive) bars->ArchiveBar()->ShowEntries(ArchiveEntriesOf(where));
     if (r.selectInArchive) bars->ArchiveBar()->SelectLocation(where);
     m_sync.Leave();
 }
@@ -304,7 +304,7 @@ bool CMainFrame::OpenDropped(const QList<QUrl>& urls) {
         if (!url.isLocalFile()) continue;
         QString path = url.toLocalFile().left(520);
         if (!QFileInfo::exists(path)) continue;
-        SyncLocation(path, 0);
+        SyncLocation(path, kFromFrame);
         return true;
     }
     return false;

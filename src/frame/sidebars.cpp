@@ -3,8 +3,9 @@
 #include <QDir>
 #include <QMainWindow>
 
-#include "app/loopback.h"
-#include "app/parablock.h"
+#include "session/addressmapping.h"
+#include "settings/loopback.h"
+#include "settings/parablock.h"
 #include "controls/archivebar.h"
 #include "controls/filelistbar.h"
 #include "frame/commandids.h"
@@ -40,16 +41,16 @@ void CSideBars::CreateFileList() {
     m_fileList->ShowFolder(dir.empty() ? QDir::homePath() : QString::fromStdString(dir));
     m_fileList->SelectLocation(MainParaBlock().GetString(PARA_STR_CURRENT_PATH));
     connect(m_fileList, &CFileListBar::FileChosen, this,
-            [this](const QString& path) { emit LocationChosen(path, CLocationSync::kFileList); });
+            [this](const QString& path) { emit LocationChosen(path, kFromFileList); });
     connect(m_fileList, &QDockWidget::visibilityChanged, this, &CSideBars::Changed);
 }
 
 void CSideBars::CreateArchiveBar() {
     m_archiveBar = new CArchiveBar(m_window);
     m_window->addDockWidget(Qt::RightDockWidgetArea, m_archiveBar);
-    m_archiveBar->Reread(MainParaBlock().GetString(PARA_STR_CURRENT_PATH));
+    m_archiveBar->ShowEntries(ArchiveEntriesOf(MainParaBlock().GetString(PARA_STR_CURRENT_PATH)));
     connect(m_archiveBar, &CArchiveBar::EntryChosen, this,
-            [this](const QString& address) { emit LocationChosen(address, CLocationSync::kArchiveBar); });
+            [this](const QString& address) { emit LocationChosen(address, kFromArchiveBar); });
     connect(m_archiveBar, &QDockWidget::visibilityChanged, this, &CSideBars::Changed);
 }
 
@@ -72,7 +73,7 @@ void CSideBars::ToggleArchiveBar() {
     if (m_archiveBar) {
         bool show = !m_archiveBar->isVisibleTo(m_window);
         // The bar may have been emptied when the reader left an archive.
-        if (show) m_archiveBar->Reread(MainParaBlock().GetString(PARA_STR_CURRENT_PATH));
+        if (show) m_archiveBar->ShowEntries(ArchiveEntriesOf(MainParaBlock().GetString(PARA_STR_CURRENT_PATH)));
         m_archiveBar->setVisible(show);
         if (show) m_archiveBar->SelectLocation(LoopbackBase() + MainParaBlock().GetString(PARA_STR_CUR_PATH_IN_ZIP));
     } else {

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
 #include "frame/commandregistry.h"

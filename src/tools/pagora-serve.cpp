@@ -3,9 +3,10 @@
 // serves until interrupted (SIGINT or SIGTERM). Any browser can then read the
 // archive; the benchmarks use it too.
 
-#include "app/addressmapping.h"
-#include "app/parablock.h"
-#include "app/sidefiles.h"
+#include "session/addressmapping.h"
+#include "settings/extensionlists.h"
+#include "settings/parablock.h"
+#include "settings/sidefiles.h"
 #include "archive/archiveprompt.h"
 #include "archive/homenames.h"
 #include "archive/rarmanager.h"
@@ -40,7 +41,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string archive = resolved;
-    if (!HasArchiveExtension(archive)) {
+    if (!IsArchiveName(archive)) {
         std::fprintf(stderr, "pagora-serve: %s is no .zip, .maff or .rar file\n", archive.c_str());
         return 1;
     }

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/parablock.h"
-#include "app/sidefiles.h"
-#include "app/textfiltermodule.h"
+#include "settings/parablock.h"
+#include "settings/sidefiles.h"
+#include "session/textfiltermodule.h"
 #include "platform/modulepath.h"
 #include "platform/urlmon.h"
 

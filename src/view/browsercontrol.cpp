@@ -25,7 +25,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/localpath.h"
+#include "settings/localpath.h"
 #include "platform/registrystore.h"
 #include "view/browserpage.h"
 #include "view/downloadflags.h"

@@ -1,6 +1,6 @@
 #include "view/indexnavigator.h"
 
-#include "app/localpath.h"
+#include "settings/localpath.h"
 
 const char* const CIndexNavigator::kNoFolderHome = "抱歉，在此目录下找不到index.htm。";
 const char* const CIndexNavigator::kNoParentHome = "抱歉，在上级目录下找不到index.htm。";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/localpath.h"
+#include "settings/localpath.h"
 
 namespace navrules {
 namespace {
@@ -22,10 +22,6 @@ bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
 std::string QuestionMarkMessage(const std::string& localPath) {
     if (localPath.find('?') == std::string::npos) return {};
     return localPath + "\r\n包含一个无效的路径字符（?），请更名。";
-}
-
-bool IsArchiveName(const std::string& address) {
-    return EndsWithNoCase(address, ".zip") || EndsWithNoCase(address, ".maff") || EndsWithNoCase(address, ".rar");
 }
 
 bool IsTextAddress(const std::string& address) { return EndsWithNoCase(address, ".txt"); }

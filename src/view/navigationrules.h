@@ -9,8 +9,6 @@ namespace navrules {
 
 // The message for a local path holding '?', or empty when the path is fine.
 std::string QuestionMarkMessage(const std::string& localPath);
-// The address names an archive: ends in ".zip", ".maff" or ".rar", any case.
-bool IsArchiveName(const std::string& address);
 // The text switch: the last four characters are ".txt", any case.
 bool IsTextAddress(const std::string& address);
 // "res://<module>/<name>" for the program's own resources.

@@ -12,19 +12,20 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/addressmapping.h"
-#include "app/extensionlists.h"
-#include "app/localpath.h"
-#include "app/loopback.h"
-#include "app/parablock.h"
-#include "app/startupcore.h"
-#include "app/textfiltermodule.h"
+#include "session/addressmapping.h"
+#include "settings/extensionlists.h"
+#include "settings/localpath.h"
+#include "settings/loopback.h"
+#include "settings/parablock.h"
+#include "session/startupcore.h"
+#include "session/textfiltermodule.h"
 #include "archive/archiveholder.h"
 #include "archive/homenames.h"
 #include "platform/modulepath.h"
 #include "server/pageserver.h"
 #include "view/browsercontrol.h"
 #include "view/indexnavigator.h"
+#include "view/locationorigin.h"
 #include "view/messagebox.h"
 #include "view/popuprules.h"
 #include "view/navigationrules.h"
@@ -202,11 +203,11 @@ void CPagoraView::NavigateTo(const std::string& address) {
     }
     std::string start = StartAddressOfArchive(address);
     if (!start.empty()) {
-        Q_EMIT SyncLocation(QString::fromStdString(address), 1);
+        Q_EMIT SyncLocation(QString::fromStdString(address), kFromView);
         m_browser->Navigate(start);
         return;
     }
-    if (navrules::IsArchiveName(address)) {
+    if (IsArchiveName(address)) {
         // An archive without a page to start at.
         m_restorer->Abandon();
         m_browser->Navigate(navrules::ErrorPageAddress(ResourceModule(), address));
@@ -229,7 +230,7 @@ void CPagoraView::OpenPosition(CParaBlock& block) {
         std::string start = StartAddressOfArchive(currentPath);
         if (!start.empty()) {
             ClearPendingArchive();
-            Q_EMIT SyncLocation(QString::fromStdString(currentPath), 1);
+            Q_EMIT SyncLocation(QString::fromStdString(currentPath), kFromView);
             // The server may have moved to another port since the position was saved.
             target = OnCurrentBase(target);
         } else {
@@ -285,7 +286,7 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
         bool loopback = IsLoopbackAddress(location);
         if (OnNavigationCompleted(location)) Q_EMIT ArchiveLeft();
         if (loopback) Q_EMIT ArchiveEntered();
-        Q_EMIT SyncLocation(qaddress, 1);
+        Q_EMIT SyncLocation(qaddress, kFromView);
         m_restorer->LoadCompleted(location, ok);
         if (ok) m_rendererDeaths = 0;
         Q_EMIT AddressText(QString::fromStdString(navrules::AddressBarText(location, LoopbackBase())));

@@ -70,6 +70,7 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     // UM_SYNC_LOCATION towards the main window (origin 1: from the view).
+    // `origin` is a LocationOrigin (view/locationorigin.h).
     void SyncLocation(const QString& location, int origin);
     void RefreshBars();
     void ArchiveLeft();

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "view/browsercontrol.h"
 #include "view/messagebox.h"
 #include "view/navigationrules.h"

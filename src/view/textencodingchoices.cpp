@@ -5,8 +5,8 @@
 #include <map>
 #include <memory>
 
-#include "app/addressmapping.h"
-#include "app/localpath.h"
+#include "session/addressmapping.h"
+#include "settings/localpath.h"
 #include "archive/archiveholder.h"
 #include "archive/requestpath.h"
 #include "platform/atomicfile.h"

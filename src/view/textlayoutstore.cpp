@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/localpath.h"
+#include "settings/localpath.h"
 #include "platform/atomicfile.h"
 #include "platform/modulepath.h"
 #include "view/textroute.h"

@@ -1,10 +1,10 @@
-#include "app/parablock.h"
+#include "settings/parablock.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "app/loopback.h"
+#include "settings/loopback.h"
 #include "platform/inifile.h"
 #include "platform/tempfolder.h"
 

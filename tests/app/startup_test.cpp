@@ -7,14 +7,14 @@
 
 #include <stdexcept>
 
-#include "app/extensionlists.h"
-#include "app/localpath.h"
-#include "app/loopback.h"
-#include "app/parablock.h"
-#include "app/portchoice.h"
-#include "app/restoredefaults.h"
-#include "app/sidefiles.h"
-#include "app/startupcore.h"
+#include "settings/extensionlists.h"
+#include "settings/localpath.h"
+#include "settings/loopback.h"
+#include "settings/parablock.h"
+#include "server/portchoice.h"
+#include "settings/restoredefaults.h"
+#include "settings/sidefiles.h"
+#include "session/startupcore.h"
 #include "platform/inifile.h"
 #include "platform/modulepath.h"
 #include "platform/tempfolder.h"

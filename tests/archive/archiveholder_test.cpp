@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archiveholder.h"
 #include "archive/archiveprompt.h"
 #include "archive/passwordtable.h"

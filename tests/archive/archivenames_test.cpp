@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <clocale>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archiveholder.h"
 #include "archive/archivenamedecoder.h"
 #include "archive/archivenametable.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archiveprompt.h"
 #include "archive/passwordtable.h"
 #include "archive/zipmanager.h"

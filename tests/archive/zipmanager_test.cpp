@@ -6,7 +6,7 @@
 #include <cstring>
 #include <zip.h>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archivekind.h"
 #include "archive/zipmanager.h"
 #include "ziptestutil.h"

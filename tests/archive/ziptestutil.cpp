@@ -8,7 +8,7 @@
 #include <zip.h>
 #include <zlib.h>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archiveprompt.h"
 #include "archive/homenames.h"
 #include "archive/passwordtable.h"

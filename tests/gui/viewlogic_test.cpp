@@ -13,6 +13,7 @@
 #include "frame/commandregistry.h"
 #include "view/httpfetch.h"
 #include "view/indexnavigator.h"
+#include "settings/extensionlists.h"
 #include "view/navigationrules.h"
 #include "view/textroute.h"
 
@@ -53,10 +54,15 @@ TEST(NavigationRules, TextSwitchFollowsTheLastFourCharacters) {
 }
 
 TEST(NavigationRules, ArchivesErrorPageAndHomePage) {
-    EXPECT_TRUE(navrules::IsArchiveName("/a/B.ZIP"));
-    EXPECT_TRUE(navrules::IsArchiveName("/a/b.maff"));
-    EXPECT_TRUE(navrules::IsArchiveName("file:///a/b.Rar"));
-    EXPECT_FALSE(navrules::IsArchiveName("/a/b.zip.htm"));
+    // One rule for every caller (view, bars, address mapping, the server tool).
+    EXPECT_TRUE(IsArchiveName("/a/B.ZIP"));
+    EXPECT_TRUE(IsArchiveName("/a/b.maff"));
+    EXPECT_TRUE(IsArchiveName("x.Maff"));
+    EXPECT_TRUE(IsArchiveName("file:///a/b.Rar"));
+    EXPECT_FALSE(IsArchiveName("/a/b.zip.htm"));
+    EXPECT_FALSE(IsArchiveName("x.zipx"));
+    EXPECT_FALSE(IsArchiveName("zip"));
+    EXPECT_FALSE(IsArchiveName("/书/小说.ＺＩＰ"));
     EXPECT_EQ(navrules::ErrorPageAddress("Pagora", "/a/b.zip"), "res://Pagora/dnserror.htm#/a/b.zip");
     EXPECT_TRUE(navrules::IsBuiltInHome("RES://Pagora/Pagora_home.page"));
     EXPECT_FALSE(navrules::IsBuiltInHome("res://Pagora/pagora_home.page.htm"));

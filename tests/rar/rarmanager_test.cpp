@@ -8,7 +8,7 @@
 #include <thread>
 #include <cstring>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "archive/archiveholder.h"
 #include "archive/archiveprompt.h"
 #include "archive/passwordtable.h"

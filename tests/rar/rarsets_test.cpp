@@ -12,9 +12,9 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "app/addressmapping.h"
-#include "app/loopback.h"
-#include "app/parablock.h"
+#include "session/addressmapping.h"
+#include "settings/loopback.h"
+#include "settings/parablock.h"
 #include "archive/archiveholder.h"
 #include "archive/rarbackend.h"
 #include "archive/rarmanager.h"

@@ -1,10 +1,10 @@
 // Address mapping: archives to loopback addresses with the real holder and
 // server, loopback addresses back to what the user sees, leaving an archive.
 
-#include "app/addressmapping.h"
-#include "app/loopback.h"
-#include "app/parablock.h"
-#include "app/startupcore.h"
+#include "session/addressmapping.h"
+#include "settings/loopback.h"
+#include "settings/parablock.h"
+#include "session/startupcore.h"
 #include "archive/archiveholder.h"
 #include "platform/codepage.h"
 #include "platform/modulepath.h"

@@ -1,4 +1,4 @@
-#include "app/sidefiles.h"
+#include "settings/sidefiles.h"
 
 #include <mutex>
 

@@ -11,8 +11,10 @@
 // bars": archive contents bar, counter pane). Empty function: nothing.
 void SetRefreshBarsHook(std::function<void()> hook);
 
-// True when the path's extension is ".zip", ".maff" or ".rar" (any case).
-bool HasArchiveExtension(const std::string& path);
+// The entries of the archive `document` names (a path or a file:// address)
+// in plain name order, read by a holder of its own so that the server's open
+// archive is not disturbed; empty when it names no archive.
+std::vector<std::string> ArchiveEntriesOf(const std::string& document);
 
 // The loopback address of the first page of the archive `document` names
 // (a path or a file:// address), launching the server when it is not running.

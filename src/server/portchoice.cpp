@@ -1,11 +1,11 @@
-#include "app/portchoice.h"
+#include "server/portchoice.h"
 
 #include <algorithm>
 #include <chrono>
 #include <random>
 #include <unistd.h>
 
-#include "app/loopback.h"
+#include "settings/loopback.h"
 #include "platform/tcptable.h"
 
 int ChoosePortFrom(const std::optional<std::vector<uint16_t>>& listening) {

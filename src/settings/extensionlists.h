@@ -20,3 +20,7 @@ std::vector<std::string> ExtensionsFromFilter(const std::string& filter, const s
 std::string ExtensionOf(const std::string& name);
 // Whether the name's extension is in the list, ignoring case.
 bool HasExtensionIn(const std::string& name, const std::vector<std::string>& list);
+
+// Whether the name ends in ".zip", ".maff" or ".rar" (ASCII case ignored):
+// the kinds of archive the reader opens.
+bool IsArchiveName(const std::string& name);

@@ -1,14 +1,14 @@
-#include "app/startupcore.h"
+#include "session/startupcore.h"
 
 #include <cctype>
 #include <filesystem>
 #include <mutex>
 
-#include "app/extensionlists.h"
-#include "app/localpath.h"
-#include "app/parablock.h"
-#include "app/portchoice.h"
-#include "app/sidefiles.h"
+#include "settings/extensionlists.h"
+#include "settings/localpath.h"
+#include "settings/parablock.h"
+#include "server/portchoice.h"
+#include "settings/sidefiles.h"
 #include "platform/atomicfile.h"
 
 namespace {

@@ -1,10 +1,11 @@
-#include "app/addressmapping.h"
+#include "session/addressmapping.h"
 
-#include "app/localpath.h"
-#include "app/loopback.h"
-#include "app/parablock.h"
-#include "app/portchoice.h"
-#include "app/startupcore.h"
+#include "settings/extensionlists.h"
+#include "settings/localpath.h"
+#include "settings/loopback.h"
+#include "settings/parablock.h"
+#include "server/portchoice.h"
+#include "session/startupcore.h"
 #include "archive/archiveholder.h"
 #include "server/pageserver.h"
 
@@ -31,21 +32,6 @@ void RefreshBars()
         hook();
 }
 
-bool EndsWithNoCase(const std::string& text, const char* suffix)
-{
-    const std::string tail(suffix);
-    if (text.size() < tail.size())
-        return false;
-    for (size_t i = 0; i < tail.size(); ++i) {
-        char c = text[text.size() - tail.size() + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != tail[i])
-            return false;
-    }
-    return true;
-}
-
 void ReplaceAll(std::string& text, char from, char to)
 {
     for (char& c : text) {
@@ -62,15 +48,21 @@ void SetRefreshBarsHook(std::function<void()> hook)
     s_refreshBars = std::move(hook);
 }
 
-bool HasArchiveExtension(const std::string& path)
+std::vector<std::string> ArchiveEntriesOf(const std::string& document)
 {
-    return EndsWithNoCase(path, ".zip") || EndsWithNoCase(path, ".maff") || EndsWithNoCase(path, ".rar");
+    std::vector<std::string> entries;
+    const std::string local = AddressToLocalPath(document);
+    if (local.empty() || !IsArchiveName(local))
+        return entries;
+    CArchiveHolder holder;
+    holder.ListArchive(local, entries);
+    return entries;
 }
 
 std::string ArchiveStartAddress(const std::string& document)
 {
     const std::string local = AddressToLocalPath(document);
-    if (local.empty() || !HasArchiveExtension(local))
+    if (local.empty() || !IsArchiveName(local))
         return {};
 
     TheArchiveHolder().OpenArchive(local);

@@ -1,9 +1,9 @@
-#include "app/parablock.h"
+#include "settings/parablock.h"
 
 #include <cstdio>
 
-#include "app/localpath.h"
-#include "app/loopback.h"
+#include "settings/localpath.h"
+#include "settings/loopback.h"
 #include "platform/inifile.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/loopback.h"
+#include "settings/loopback.h"
 
 #include <cstdio>
 #include <mutex>

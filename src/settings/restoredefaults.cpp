@@ -1,8 +1,8 @@
-#include "app/restoredefaults.h"
+#include "settings/restoredefaults.h"
 
 #include <string>
 
-#include "app/parablock.h"
+#include "settings/parablock.h"
 #include "platform/inifile.h"
 
 RestoreDefaultsMemo RestoreDefaultSettings(CParaBlock& block) {

@@ -1,4 +1,4 @@
-#include "app/localpath.h"
+#include "settings/localpath.h"
 
 #include <cctype>
 #include <vector>

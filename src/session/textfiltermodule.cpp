@@ -1,4 +1,4 @@
-#include "app/textfiltermodule.h"
+#include "session/textfiltermodule.h"
 
 #include <dlfcn.h>
 
@@ -6,8 +6,8 @@
 #include <mutex>
 #include <strings.h>
 
-#include "app/parablock.h"
-#include "app/sidefiles.h"
+#include "settings/parablock.h"
+#include "settings/sidefiles.h"
 #include "platform/comclassobject.h"
 #include "platform/comptr.h"
 #include "platform/registrystore.h"
