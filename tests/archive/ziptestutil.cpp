@@ -15,20 +15,6 @@
 
 namespace ziptest {
 
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "pagora-zip-XXXXXX").string();
-    char* made = ::mkdtemp(pattern.data());
-    m_path = made ? made : "";
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    if (!m_path.empty())
-        std::filesystem::remove_all(m_path, ec);
-}
-
 bool WriteZip(const std::string& path, const std::vector<Entry>& entries, bool store)
 {
     int error = 0;
@@ -130,19 +116,6 @@ std::string UnicodePathField(const std::string& storedName, const std::string& u
     Put16(field, 0x7075);
     Put16(field, static_cast<unsigned>(body.size()));
     return field + body;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 bool Run(const std::string& command)

@@ -2,24 +2,17 @@
 // Helpers for the archive tests: a temporary folder and archives written with libzip.
 
 #include <string>
+
+#include "support/tempfolder.h"
 #include <utility>
 #include <vector>
 
 namespace ziptest {
 
 // A fresh folder under /tmp, removed with everything in it on destruction.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
+using TempDir = ::TempFolder;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 struct Entry {
     std::string name;  // stored byte for byte
@@ -44,8 +37,6 @@ std::string RawZip(const std::vector<RawEntry>& entries);
 // header's `storedName`, then `utf8Name`.
 std::string UnicodePathField(const std::string& storedName, const std::string& utf8Name);
 
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
 
 // Runs a shell command; true when it exits with 0.
 bool Run(const std::string& command);

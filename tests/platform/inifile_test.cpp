@@ -8,7 +8,7 @@
 
 #include <thread>
 
-#include "platform/tempfolder.h"
+#include "support/tempfolder.h"
 
 using namespace platform::ini;
 

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "platform/tempfolder.h"
+#include "support/tempfolder.h"
 
 using platform::RegistryStore;
 

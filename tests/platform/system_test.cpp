@@ -13,7 +13,7 @@
 #include "platform/inifile.h"
 #include "platform/modulepath.h"
 #include "platform/tcptable.h"
-#include "platform/tempfolder.h"
+#include "support/tempfolder.h"
 
 using namespace platform;
 

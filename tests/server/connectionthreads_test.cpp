@@ -2,7 +2,7 @@
 // connection, parked threads are ended when idle and at shutdown, and a
 // response sent in two parts reaches a slow reader byte for byte.
 
-#include "server/loopbackclient.h"
+#include "support/loopbackclient.h"
 #include "server/pageserver.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The server machinery over real loopback sockets: connections, time-outs,
 // start and shutdown, and that every connection thread is reaped.
 
-#include "server/loopbackclient.h"
+#include "support/loopbackclient.h"
 #include "server/pageserver.h"
 
 #include <gtest/gtest.h>

@@ -4,11 +4,15 @@
 #include <string>
 
 #include "scriptedprotocol.h"
-#include "tempdir.h"
+#include "support/tempfolder.h"
 #include "txtfilter/textswitch.h"
 #include "txtfilter/xmlmimefilterpp.h"
 
 namespace testing_txt {
+
+using TempDir = ::TempFolder;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // `ini` is the text of the INI file the filter reads (none: a missing file).
 // The source hands out `block` bytes per Read; the browser asks for `readSize`.

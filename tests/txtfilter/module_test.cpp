@@ -13,7 +13,8 @@
 #include "platform/modulepath.h"
 #include "platform/registrystore.h"
 #include "platform/urlmon.h"
-#include "tempdir.h"
+#include "support/tempfolder.h"
+#include "txtfilter/filterrun.h"
 
 using namespace platform;
 using namespace testing_txt;

@@ -8,7 +8,8 @@
 #include "platform/comclassobject.h"
 #include "platform/comptr.h"
 #include "platform/registrystore.h"
-#include "tempdir.h"
+#include "support/tempfolder.h"
+#include "txtfilter/filterrun.h"
 #include "txtfilter/filterids.h"
 #include "txtfilter/filterregistrar.h"
 

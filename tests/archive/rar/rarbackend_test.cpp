@@ -348,7 +348,7 @@ TEST(RarVolumeScanner, ReadsTheArchiveFlags)
 TEST(RarFixtures, MatchTheGenerator)
 {
     ziptest::TempDir dir;
-    ASSERT_TRUE(ziptest::Run("python3 '" PAGORA_SOURCE_DIR "/tests/rar/make_fixtures.py' '" + dir.Path() + "'"));
+    ASSERT_TRUE(ziptest::Run("python3 '" PAGORA_SOURCE_DIR "/tests/archive/rar/make_fixtures.py' '" + dir.Path() + "'"));
     int compared = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         std::string name = entry.path().filename().string();

@@ -1,10 +1,11 @@
 #pragma once
-// A temporary folder for a test, removed with everything in it when the test ends.
+// What the tests of every folder share: a temporary folder removed with
+// everything in it when the test ends, and whole-file reads and writes.
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 class TempFolder {
@@ -29,13 +30,24 @@ public:
         out << text;
         return File(name);
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    static std::string Read(const std::string& path);
 
 private:
     std::string m_path;
 };
+
+namespace testsupport {
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+}  // namespace testsupport
+
+inline std::string TempFolder::Read(const std::string& path) { return testsupport::ReadFile(path); }

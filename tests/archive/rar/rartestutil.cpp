@@ -12,7 +12,7 @@ namespace rartest {
 
 std::string Fixture(const std::string& name)
 {
-    return std::string(PAGORA_SOURCE_DIR) + "/tests/rar/fixtures/" + name;
+    return std::string(PAGORA_SOURCE_DIR) + "/tests/archive/rar/fixtures/" + name;
 }
 
 std::string ReadBytes(const std::string& path)

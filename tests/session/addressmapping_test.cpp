@@ -8,7 +8,7 @@
 #include "archive/archiveholder.h"
 #include "platform/codepage.h"
 #include "platform/modulepath.h"
-#include "server/loopbackclient.h"
+#include "support/loopbackclient.h"
 #include "server/pageserver.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../platform/tempfolder.h"
+#include "support/tempfolder.h"
 #include "platform/codepage.h"
 #include "platform/modulepath.h"
 #include "view/encodingmenumodel.h"

@@ -6,7 +6,7 @@
 
 #include "settings/loopback.h"
 #include "platform/inifile.h"
-#include "platform/tempfolder.h"
+#include "support/tempfolder.h"
 
 namespace ini = platform::ini;
 
@@ -280,6 +280,8 @@ TEST_F(ParaBlockTest, ConcurrentUseFromManyThreads) {
     for (auto& th : threads) th.join();
     std::string dir = a.GetString(PARA_STR_CURRENT_DIR);
     std::string path = a.GetString(PARA_STR_CURRENT_PATH);
-    if (!path.empty()) EXPECT_EQ(dir + "/f.htm", path);
+    if (!path.empty()) {
+        EXPECT_EQ(dir + "/f.htm", path);
+    }
     for (int t = 0; t < 4; ++t) EXPECT_EQ(Stored(CParaBlock::KeyName(PARA_TXT_WIDTH + t)), std::to_string(100 + t));
 }

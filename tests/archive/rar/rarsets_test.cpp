@@ -23,7 +23,7 @@
 #include "archive/ziptestutil.h"
 #include "platform/modulepath.h"
 #include "rartestutil.h"
-#include "server/loopbackclient.h"
+#include "support/loopbackclient.h"
 #include "server/pageserver.h"
 
 namespace fs = std::filesystem;

@@ -53,7 +53,9 @@ TEST(TextParts, PartsJoinUpToTheWholeTextAndEndAtLineBreaks) {
         const bool more = !out.empty() && out.back() == 'E';
         if (more) out.pop_back();
         EXPECT_LE(out.size(), partBytes) << part;
-        if (more) EXPECT_EQ(out.back(), '\n') << "a part ends at a line break";
+        if (more) {
+            EXPECT_EQ(out.back(), '\n') << "a part ends at a line break";
+        }
         joined += out;
         if (!more) break;
     }

@@ -1,4 +1,4 @@
-#include "server/loopbackclient.h"
+#include "support/loopbackclient.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

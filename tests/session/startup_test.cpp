@@ -17,7 +17,7 @@
 #include "session/startupcore.h"
 #include "platform/inifile.h"
 #include "platform/modulepath.h"
-#include "platform/tempfolder.h"
+#include "support/tempfolder.h"
 
 namespace ini = platform::ini;
 
