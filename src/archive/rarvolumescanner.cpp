@@ -1,5 +1,7 @@
 #include "archive/rarvolumescanner.h"
 
+#include "platform/codepage.h"
+
 #include <cstring>
 #include <zlib.h>
 
@@ -38,25 +40,6 @@ uint32_t Le32(const unsigned char* p)
 {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
            (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void AppendUtf8(std::string& out, uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // Reads the variable-length integers of RAR 5 headers from a byte range.
@@ -217,7 +200,7 @@ done:
         } else if (u >= 0xD800 && u < 0xE000) {
             u = '?';
         }
-        AppendUtf8(out, u);
+        platform::AppendUtf8(out, u);
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The locale's code set (the "ANSI code page") and conversions to and from it.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,8 @@ std::string AnsiToUtf8(std::string_view text);
 
 // General conversion between two iconv code set names, with the same rules.
 std::string ConvertCodeSet(std::string_view text, const char* from, const char* to);
+
+// Appends the UTF-8 form of one code point (at most U+10FFFF) to `out`.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 
 }  // namespace platform

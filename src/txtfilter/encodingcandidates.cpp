@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/codepage.h"
 #include "txtfilter/encodingdetector.h"
 #include "txtfilter/streamtranscoder.h"
 
@@ -65,24 +66,6 @@ bool Plausible(char32_t c) {
 
 bool Space(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x3000 || c == 0xA0; }
 
-void AppendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::vector<std::string> CEncodingCandidates::MenuEncodings(const std::string& localeSet) {
@@ -132,7 +115,7 @@ EncodingCandidate CEncodingCandidates::Read(const std::string& sample, const std
             } else if (ch >= 0x20 && ch != 0x7F && ch != 0xFEFF) {
                 if (space) c.preview += ' ';
                 space = false;
-                AppendUtf8(ch, c.preview);
+                platform::AppendUtf8(c.preview, ch);
             }
         }
     }
