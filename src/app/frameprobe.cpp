@@ -1,5 +1,6 @@
 #include "app/frameprobe.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
@@ -51,6 +53,33 @@ void DescribeMenu(QMenu* menu, const QString& prefix, QStringList& out, bool sep
         else if (!a->isSeparator()) out << prefix + a->text();
         else if (separators) out << QStringLiteral("-");
     }
+}
+
+
+// The controls of a dialog by their object names, as a user would set them.
+void SetNamedControl(QDialog* dialog, const QString& name, int value) {
+    if (auto* combo = dialog->findChild<QComboBox*>(name)) {
+        combo->setCurrentIndex(value);
+        Q_EMIT combo->activated(value);
+    } else if (auto* spin = dialog->findChild<QSpinBox*>(name)) {
+        spin->setValue(value);
+    } else if (auto* button = dialog->findChild<QAbstractButton*>(name)) {
+        if (button->isChecked() != (value != 0)) button->click();
+    }
+}
+
+// "name=state" of every named list, spin and check or radio button, in the
+// order of the dialog's children.
+QString NamedControls(QDialog* dialog) {
+    QStringList out;
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+        if (auto* combo = qobject_cast<QComboBox*>(w)) out << w->objectName() + "=" + QString::number(combo->currentIndex());
+        else if (auto* spin = qobject_cast<QSpinBox*>(w)) out << w->objectName() + "=" + QString::number(spin->value());
+        else if (auto* button = qobject_cast<QAbstractButton*>(w); button && button->isCheckable())
+            out << w->objectName() + "=" + (button->isChecked() ? "1" : "0");
+    }
+    return out.join(',');
 }
 
 }  // namespace
@@ -184,6 +213,15 @@ QString CFrameProbe::Answer(const QString& question) {
         f->Favourites()->Open(ID_FAVORITE_FIRST + words.value(1).toInt());
         return QStringLiteral("opened");
     }
+    if (key == "active") return f->isActiveWindow() ? QStringLiteral("1") : QStringLiteral("0");
+    if (key == "checked") {
+        // "checked COMMAND": its check mark as the menu would show it now.
+        const Command* command = f->Registry().FindByKey(words.value(1).toStdString());
+        if (!command || !command->Checkable()) return QStringLiteral("none");
+        f->Commands()->Refresh();
+        QAction* action = f->Commands()->Action(command->id);
+        return action && action->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    }
     if (key == "actions") {
         QStringList out;
         for (int id : f->Commands()->MenuIds())
@@ -211,7 +249,10 @@ QString CFrameProbe::Answer(const QString& question) {
 QString CFrameProbe::Dialog(const QStringList& words) {
     // "dialog COMMAND STEP...": runs the command whose modal dialog then
     // takes the steps as a user would: "edit:TEXT" types into the edit
-    // field, "row:N" selects a list row, and "add", "delete", "up", "down",
+    // field, "row:N" selects a list row, "set:NAME:N" picks item N of the
+    // named list, sets the named spin to N or clicks the named button when
+    // its check state is not N, "values" takes the named controls' states
+    // as the answer, and "add", "delete", "up", "down",
     // "save", "cancel", "ok" press those buttons. Answers the list shown
     // before the last step and how the dialog ended.
     static const QHash<QString, QString> kButtons = {{"add", "添加"}, {"delete", "删除"}, {"up", "上移"},
@@ -226,14 +267,20 @@ QString CFrameProbe::Dialog(const QStringList& words) {
         if (!dialog) return;
         QObject::connect(dialog, &QDialog::finished, dialog, [result](int code) { *result = code; });
         QListWidget* list = dialog->findChild<QListWidget*>();
+        bool tookValues = false;
         for (const QString& step : steps) {
             QStringList items;
             for (int i = 0; list && i < list->count(); ++i) items << list->item(i)->text();
-            *seen = QStringLiteral("[%1]").arg(items.join(','));
+            if (!tookValues) *seen = QStringLiteral("[%1]").arg(items.join(','));
             if (step.startsWith("edit:")) {
                 if (auto* edit = dialog->findChild<QLineEdit*>()) edit->setText(step.mid(5));
             } else if (step.startsWith("row:")) {
                 if (list) list->setCurrentRow(step.mid(4).toInt());
+            } else if (step.startsWith("set:")) {
+                SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2).toInt());
+            } else if (step == "values") {
+                *seen = NamedControls(dialog);
+                tookValues = true;
             } else {
                 for (QPushButton* button : dialog->findChildren<QPushButton*>())
                     if (button->text() == kButtons.value(step)) button->click();

@@ -11,6 +11,8 @@ public:
     explicit CFrameProbe(CMainFrame* frame) : m_frame(frame) {}
     // The answer to one question ("" when the question is unknown):
     //   actions            every command in the menus, "id:1" enabled or "id:0"
+    //   checked COMMAND    its check mark, "1" or "0"
+    //   active             whether the main window is the active window
     //   toolbar            the tool bar's commands in order, "|" a separator
     //   bars               which of menu, tool, address and status bars show
     //   window             state, place, size and visibility of the window

@@ -139,6 +139,10 @@ bool CScriptDriver::RunLine(const QString& line) {
             else if (c != '\r') escaped += c;
         }
         Print("EVAL: " + escaped);
+    } else if (verb == "clock") {
+        // Milliseconds of a steady clock, for rates measured between two lines.
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        Print("CLOCK: " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
     } else if (verb == "location") {
         Print("LOCATION: " + view->Location());
     } else if (verb == "title") {

@@ -25,6 +25,7 @@
 #include "dialogs/passworddialog.h"
 #include "frame/addressbar.h"
 #include "frame/archivepromptbridge.h"
+#include "frame/autoscrollcommands.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
 #include "frame/favouritesmenu.h"
@@ -38,6 +39,7 @@
 #include "view/browsercontrol.h"
 #include "view/messagebox.h"
 #include "view/pagoraview.h"
+#include "view/viewautoscroll.h"
 
 namespace {
 
@@ -63,6 +65,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     // Each part registers the commands it carries out; the menus show them.
     RegisterCommands();
     RegisterViewCommands(m_registry, m_view);
+    RegisterAutoScrollCommands(m_registry, m_view, this);
     m_address->RegisterCommands(m_registry);
     m_sideBars->RegisterCommands(m_registry);
     m_modes->RegisterCommands(m_registry);
@@ -151,6 +154,9 @@ void CMainFrame::ConnectView() {
     });
     connect(m_view, &CPagoraView::ArchiveEntered, m_sideBars, &CSideBars::EnterArchive);
     connect(m_view, &CPagoraView::RefreshBars, this, &CMainFrame::RefreshCommands);
+    connect(m_view->AutoScroll(), &CViewAutoScroll::Changed, this, &CMainFrame::RefreshCommands);
+    connect(m_view->AutoScroll(), &CViewAutoScroll::Countdown, this,
+            [this](const QString& text) { SetPaneText(PANE_SCROLL_SECONDS, text); });
     connect(m_view, &CPagoraView::TitleText, this, [this](const QString& title) {
         setWindowTitle(title.isEmpty() ? QStringLiteral("Pagora") : title + QStringLiteral(" - Pagora"));
     });

@@ -426,6 +426,12 @@ void CBrowserControl::ScrollBy(int dx, int dy) {
     m_page->runJavaScript(PageScript("scroll-by").arg(dx).arg(dy));
 }
 
+void CBrowserControl::GlideBy(int dy, int ms) {
+    m_page->runJavaScript(PageScript("scroll-glide").arg(dy).arg(ms));
+}
+
+bool CBrowserControl::HasSelection() const { return m_page->hasSelection(); }
+
 std::string CBrowserControl::UserAgent() const { return m_page->profile()->httpUserAgent().toStdString(); }
 
 void CBrowserControl::WriteDocument(const std::string& html, const std::string& baseAddress) {

@@ -68,6 +68,12 @@ public:
     std::pair<int, int> ScrollOffsets() const;
     void ScrollTo(int x, int y);
     void ScrollBy(int dx, int dy);
+    // Scrolls down by `dy` pixels spread over the display's frames of the
+    // next `ms` milliseconds; what a glide still had to go is added on, so
+    // the distance is exact even when calls come faster than frames.
+    void GlideBy(int dy, int ms);
+    // Whether the reader has selected text in the page.
+    bool HasSelection() const;
     // The document's size in CSS pixels as the engine last reported it; it
     // comes with the renderer's frames, so it may lag behind the page.
     QSizeF ContentsSize() const;

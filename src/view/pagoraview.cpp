@@ -32,6 +32,7 @@
 #include "view/positionrestorer.h"
 #include "view/textlayoutstore.h"
 #include "view/textroute.h"
+#include "view/viewautoscroll.h"
 
 namespace {
 
@@ -74,11 +75,12 @@ CPagoraView::CPagoraView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_restorer = new CPositionRestorer(this);
+    m_autoScroll = new CViewAutoScroll(this);
     CreateBrowser();
     m_lastCompletion.start();
 }
 
-CPagoraView::~CPagoraView() = default;
+CPagoraView::~CPagoraView() { m_autoScroll->StopAutoScroll(); }
 
 void CPagoraView::SetTextViewer(const std::string& program) { s_textViewer = program; }
 

@@ -12,6 +12,7 @@
 class CBrowserControl;
 class CParaBlock;
 class CPositionRestorer;
+class CViewAutoScroll;
 
 class CPagoraView : public QWidget {
     Q_OBJECT
@@ -37,6 +38,8 @@ public:
     void ApplyDisplayControls();
 
     CBrowserControl* Browser() const { return m_browser; }
+    // Automatic scrolling of the page (StartAutoScroll, StopAutoScroll, IsAutoScrolling).
+    CViewAutoScroll* AutoScroll() const { return m_autoScroll; }
     bool IsComplete() const;
     // Whether saved offsets still wait to be applied to the page.
     bool RestorePending() const;
@@ -96,6 +99,7 @@ private:
 
     CBrowserControl* m_browser = nullptr;
     CPositionRestorer* m_restorer = nullptr;
+    CViewAutoScroll* m_autoScroll = nullptr;
     // Renderer deaths in a row without a page completing in between.
     int m_rendererDeaths = 0;
     bool m_justCreated = true;
