@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QToolBar>
 #include <QUrl>
 
@@ -252,11 +253,13 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // field, "row:N" selects a list row, "set:NAME:N" picks item N of the
     // named list, sets the named spin to N or clicks the named button when
     // its check state is not N, "values" takes the named controls' states
-    // as the answer, and "add", "delete", "up", "down",
-    // "save", "cancel", "ok" press those buttons. Answers the list shown
+    // as the answer, "drop:PATH,PATH" drops files or folders on it, and
+    // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
+    // "clear", "set-default" press those buttons. Answers the list shown
     // before the last step and how the dialog ended.
     static const QHash<QString, QString> kButtons = {{"add", "添加"}, {"delete", "删除"}, {"up", "上移"},
-        {"down", "下移"}, {"save", "保存"}, {"cancel", "放弃"}, {"ok", "确定"}};
+        {"down", "下移"}, {"save", "保存"}, {"cancel", "放弃"}, {"ok", "确定"}, {"open", "打开"}, {"leave", "离开"},
+        {"clear", "清空"}, {"set-default", "设为缺省书架"}};
     const Command* command = m_frame->Registry().FindByKey(words.value(1).toStdString());
     if (!command) return QStringLiteral("no dialog none");
     auto seen = std::make_shared<QString>(QStringLiteral("no dialog"));
@@ -267,15 +270,20 @@ QString CFrameProbe::Dialog(const QStringList& words) {
         if (!dialog) return;
         QObject::connect(dialog, &QDialog::finished, dialog, [result](int code) { *result = code; });
         QListWidget* list = dialog->findChild<QListWidget*>();
+        QTreeWidget* rows = dialog->findChild<QTreeWidget*>();
         bool tookValues = false;
         for (const QString& step : steps) {
             QStringList items;
             for (int i = 0; list && i < list->count(); ++i) items << list->item(i)->text();
+            for (int i = 0; rows && i < rows->topLevelItemCount(); ++i) items << rows->topLevelItem(i)->text(0);
             if (!tookValues) *seen = QStringLiteral("[%1]").arg(items.join(','));
             if (step.startsWith("edit:")) {
                 if (auto* edit = dialog->findChild<QLineEdit*>()) edit->setText(step.mid(5));
             } else if (step.startsWith("row:")) {
                 if (list) list->setCurrentRow(step.mid(4).toInt());
+                if (rows) rows->setCurrentItem(rows->topLevelItem(step.mid(4).toInt()));
+            } else if (step.startsWith("drop:")) {
+                QMetaObject::invokeMethod(dialog, "DropPaths", Q_ARG(QStringList, step.mid(5).split(',')));
             } else if (step.startsWith("set:")) {
                 SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2).toInt());
             } else if (step == "values") {

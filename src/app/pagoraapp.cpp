@@ -9,6 +9,8 @@
 #include "settings/parablock.h"
 #include "app/scriptdriver.h"
 #include "settings/sidefiles.h"
+#include "session/bookshelf.h"
+#include "session/recentlist.h"
 #include "session/startupcore.h"
 #include "session/textfiltermodule.h"
 #include "archive/homenames.h"
@@ -53,6 +55,19 @@ bool CPagoraApp::InitInstance() {
         LoadArchiveTables();
         RegisterRarManager();  // the holder creates RAR managers from now on
     };
+    hooks.loadBookshelf = [] { LoadShelves(TheSideFiles().blb); };
+    hooks.readRecentLists = [] {
+        for (CIniRecentList* list : {&TheRecentFiles(), &TheRecentBookmarks()}) {
+            list->Bind(TheSideFiles().ini);
+            list->ReadList();
+        }
+        // Every local document shown goes to the top of "最近文件", written at
+        // once so that a crash keeps it.
+        SetRecentFileHook([](const std::string& path) {
+            TheRecentFiles().Add(path);
+            TheRecentFiles().WriteList();
+        });
+    };
     hooks.loadTextFilterModule = [] { LoadTextFilterModule(); };
     hooks.registerTextFilter = [] { RegisterTextFilter(); };
     hooks.createWindows = [this] {
@@ -95,6 +110,11 @@ int CPagoraApp::ExitInstance(int code) {
         textpagecache::RemoveStaleFiles();
     };
     hooks.freeTextFilterModule = [] { FreeTextFilterModule(); };
+    hooks.writeRecentBookmarks = [] { TheRecentBookmarks().WriteList(); };
+    hooks.writeRecentFiles = [] {
+        SetRecentFileHook({});
+        TheRecentFiles().WriteList();
+    };
     RunShutdown(hooks);
     return code;
 }

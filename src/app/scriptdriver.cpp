@@ -201,6 +201,8 @@ bool CScriptDriver::RunLine(const QString& line) {
     } else if (verb == "command" || verb == "command-wait") {
         // By number or stable name, as the menu item or key would run it.
         if (QAction* a = m_frame->Commands()->Action(rest.trimmed())) a->trigger();
+        else if (const Command* c = m_frame->Registry().FindByKey(rest.trimmed().toStdString()))
+            m_frame->Commands()->Run(c->id);  // a command without an action of its own (recent entries 2 to 8)
         else Print("NO COMMAND: " + rest.toStdString());
         if (verb == "command-wait" && !WaitForNextPage(30000)) Print("TIMEOUT: " + line.toStdString());
     } else if (verb == "windows") {
@@ -222,6 +224,9 @@ bool CScriptDriver::RunLine(const QString& line) {
         if (!WaitUntil([&] { return view->Browser()->EvaluateText(script, kAnswerMs).value_or("") == "true"; },
                        90000))
             Print("TIMEOUT: " + line.toStdString());
+    } else if (verb == "answer") {
+        // "answer yes": the questions that follow are answered Yes (No is the default).
+        readerbox::SetPrintedAnswer(rest.trimmed() == "yes");
     } else if (verb == "messages") {
         const int count = rest.toInt();
         if (!WaitUntil([count] { return readerbox::MessageCount() >= count; }, 90000))

@@ -96,15 +96,9 @@ const std::vector<LayoutItem>& ToolBarLayout() {
 const std::vector<PlannedCommand>& PlannedCommands() {
     static const std::vector<PlannedCommand> planned = {
         {ID_IMPORT_EXPORT, "file.import-export", "导入和导出(&I)...", "导入或导出收藏夹、cookie\n导入和导出"},
-        {ID_FILE_MRU_FIRST, "file.recent", "最近文件", "打开该文档"},
-        {ID_BMK_MRU_FIRST, "file.recent-bookmarks", "最近书签", "打开该文档"},
-        {ID_DEFAULT_SHELF, "library.default-shelf", "缺省书架", "打开文件列表并跳至书库缺省书架\n缺省书架"},
-        {ID_LIBRARY, "library.manage", "书库管理...", "管理书库中的书架（文件夹）\n书库管理"},
         {ID_DISPLAY_WIDTH, "view.display-width", "显示宽度限制为...", "将显示区域限制为指定的宽度\n显示宽度"},
         {ID_AUTO_SCROLL, "view.auto-scroll", "页面滚动\tCtrl+G", "自动滚动当前页面\n页面滚动"},
         {ID_ZOOM, "view.zoom", "显示比例...", "设置页面显示比例\n显示比例"},
-        {ID_ADD_BOOKMARK, "bookmarks.add", "加入书签...", "将当前页面加入书签\n加入书签"},
-        {ID_ORGANIZE_BOOKMARKS, "bookmarks.organize", "整理书签...", "整理书签\n整理书签"},
         {ID_HTML_DISPLAY, "options.html-display", "HTML文件显示...", "设置显示HTML文件时的字体、背景色等\nHTML文件显示"},
         {ID_TEXT_DISPLAY, "options.text-display", "文本文件显示...",
          "设置显示文本文件时的行宽、字体、背景色等\n文本文件显示"},

@@ -26,9 +26,11 @@
 #include "frame/addressbar.h"
 #include "frame/archivepromptbridge.h"
 #include "frame/autoscrollcommands.h"
+#include "frame/bookmarkcommands.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
 #include "frame/favouritesmenu.h"
+#include "frame/librarycommands.h"
 #include "frame/progressstatusbar.h"
 #include "frame/sidebars.h"
 #include "frame/textencodingswitch.h"
@@ -61,6 +63,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
         return QList<QWidget*>{ToolBar(), m_address, m_statusBar, m_sideBars->FileList(), m_sideBars->ArchiveBar()};
     });
     m_favourites = new CFavouritesMenu(m_view, this);
+    m_bookmarks = new CBookmarkCommands(this, m_view, [this](const QString& path) { SyncLocation(path, kFromFrame); });
+    m_library = new CLibraryCommands(this, m_sideBars);
 
     // Each part registers the commands it carries out; the menus show them.
     RegisterCommands();
@@ -70,7 +74,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_sideBars->RegisterCommands(m_registry);
     m_modes->RegisterCommands(m_registry);
     m_favourites->RegisterCommands(m_registry);
+    m_bookmarks->RegisterCommands(m_registry);
+    m_library->RegisterCommands(m_registry);
     m_menus = new CCommandMenus(m_registry, this);
+    m_bookmarks->Attach(m_menus);
     m_modes->SetFullScreenAction(m_menus->Action(ID_FULL_SCREEN));
     m_favourites->Attach(m_menus->MenuOf(ID_FAVORITE_FIRST), m_menus->Action(ID_FAVORITE_FIRST));
     auto [encodingMenu, beforeEncodings] = m_menus->Place("view.encoding");
@@ -173,6 +180,7 @@ void CMainFrame::ConnectView() {
 
 void CMainFrame::RefreshCommands() {
     if (m_menus) m_menus->Refresh();
+    if (m_bookmarks) m_bookmarks->UpdateMenus();
 }
 
 QList<QWidget*> CMainFrame::Panes() const {

@@ -14,8 +14,10 @@
 
 class CAddressBar;
 class CArchivePromptBridge;
+class CBookmarkCommands;
 class CCommandMenus;
 class CFavouritesMenu;
+class CLibraryCommands;
 class CPagoraView;
 class CProgressStatusBar;
 class CSideBars;
@@ -41,6 +43,7 @@ public:
     CWindowModes* Modes() const { return m_modes; }
     CFavouritesMenu* Favourites() const { return m_favourites; }
     CTextEncodingSwitch* Encodings() const { return m_encodings; }
+    CBookmarkCommands* Bookmarks() const { return m_bookmarks; }
 
     void SetPaneText(int id, const QString& text);
     void ShowProgress(int position, int total);
@@ -88,5 +91,7 @@ private:
     CCommandMenus* m_menus = nullptr;
     CTextEncodingSwitch* m_encodings = nullptr;
     CArchivePromptBridge* m_prompt = nullptr;
+    CBookmarkCommands* m_bookmarks = nullptr;
+    CLibraryCommands* m_library = nullptr;
     CLocationSync m_sync;
 };

@@ -1,6 +1,7 @@
 #include "frame/sidebars.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMainWindow>
 
 #include "session/addressmapping.h"
@@ -100,7 +101,8 @@ void CSideBars::ShowFileListAt(const QString& folder) {
         if (!m_fileList) CreateFileList();
         m_fileList->show();
     }
-    m_fileList->ShowFolder(folder);
+    // A shelf that is gone leaves the list where it was.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) m_fileList->ShowFolder(folder);
 }
 
 void CSideBars::LeaveArchive() {

@@ -9,11 +9,13 @@
 namespace readerbox {
 namespace {
 std::atomic<bool> s_print{false};
+std::atomic<bool> s_printedAnswer{false};
 std::atomic<int> s_messages{0};
 }  // namespace
 
 void SetPrintInsteadOfBoxes(bool print) { s_print = print; }
 bool PrintsInsteadOfBoxes() { return s_print; }
+void SetPrintedAnswer(bool yes) { s_printedAnswer = yes; }
 int MessageCount() { return s_messages; }
 
 void Message(QWidget* parent, const std::string& text) {
@@ -30,7 +32,7 @@ bool AskYesNo(QWidget* parent, const std::string& text) {
     if (s_print) {
         std::printf("QUESTION: %s\n", text.c_str());
         std::fflush(stdout);
-        return false;
+        return s_printedAnswer;
     }
     return QMessageBox::question(parent, QStringLiteral("Pagora"), QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
@@ -40,7 +42,7 @@ bool AskOkCancel(QWidget* parent, const std::string& text) {
     if (s_print) {
         std::printf("QUESTION: %s\n", text.c_str());
         std::fflush(stdout);
-        return false;
+        return s_printedAnswer;
     }
     return QMessageBox::question(parent, QStringLiteral("Pagora"), QString::fromStdString(text),
                                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;

@@ -19,6 +19,8 @@ void Beep();
 // and questions are answered No.
 void SetPrintInsteadOfBoxes(bool print);
 bool PrintsInsteadOfBoxes();
+// The answer printed questions get (No unless set).
+void SetPrintedAnswer(bool yes);
 // How many OK boxes (or printed messages) this run has shown so far.
 int MessageCount();
 
