@@ -101,6 +101,7 @@ QString CFrameProbe::Answer(const QString& question) {
             .arg(bar->height());
     };
     if (key == "filelist") return dock(fileList) + (fileList ? " " + fileList->SelectedPath() : QString());
+    if (key == "filelist-folder") return fileList ? fileList->Folder() : QStringLiteral("absent");
     if (key == "archivebar") {
         if (!archiveBar) return dock(nullptr);
         QListWidget* list = archiveBar->List();

@@ -1,7 +1,6 @@
 #include "frame/sidebars.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QMainWindow>
 
 #include "session/addressmapping.h"
@@ -101,8 +100,7 @@ void CSideBars::ShowFileListAt(const QString& folder) {
         if (!m_fileList) CreateFileList();
         m_fileList->show();
     }
-    // A shelf that is gone leaves the list where it was.
-    if (!folder.isEmpty() && QFileInfo(folder).isDir()) m_fileList->ShowFolder(folder);
+    m_fileList->ShowFolder(folder);
 }
 
 void CSideBars::LeaveArchive() {

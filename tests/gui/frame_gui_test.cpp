@@ -46,19 +46,21 @@ TEST(FrameGui, CommandsAreHandledOrHiddenAndToolBarKeepsItsOrder) {
 TEST(FrameGui, MenusShowOnlyBuiltCommandsAndCommandsGoByName) {
     CReaderRun run;
     auto out = run.Run({"frame menus", "command view.address-bar", "frame bars",
-                        "frame dialog options.archive-home-names cancel", "frame dialog bookmarks.add cancel", "close"},
+                        "frame dialog options.archive-home-names cancel", "frame dialog view.zoom cancel", "close"},
                        {kSamples + "/story.txt"});
     std::string menus = CReaderRun::Value(out, "FRAME", 0);
     // Sub-menus and separators of commands not built are gone with them;
     // the encoding sub-menu keeps its place after "文本".
     EXPECT_TRUE(Has(menus, "文件(&F): 打开文件(&O)...|另存为(&A)...|-|页面设置(&U)...|打印(&P)...|打印预览(&V)|-|"
-                           "退出(&X) ; ")) << menus;
-    EXPECT_TRUE(Has(menus, "|文件列表|-|全屏|窗口宽度限制为800象素|页面滚动|-|源文件|解码源文件|文本|文字编码(&D)/|-|停止(&P)|"))
+                           "最近文件/&1 ")) << menus;
+    EXPECT_TRUE(Has(menus, "|最近书签/最近书签|-|退出(&X) ; ")) << "no bookmark opened yet: " << menus;
+    EXPECT_TRUE(Has(menus, "|全屏|窗口宽度限制为800象素|页面滚动|-|源文件|解码源文件|文本|文字编码(&D)/|-|停止(&P)|"))
         << menus;
-    EXPECT_TRUE(Has(menus, "定位/文件定位|-|在页面中查找...")) << menus;
+    EXPECT_TRUE(Has(menus, "定位/文件定位|书签/加入书签...|书签/整理书签...|-|在页面中查找...")) << menus;
+    EXPECT_TRUE(Has(menus, "|文件列表|书库相关/缺省书架|书库相关/书库管理...|-|全屏|")) << menus;
     EXPECT_TRUE(Has(menus, "选项(&O): 压缩文件密码管理...|压缩文件主页管理...|页面滚动...|-|启动时自动恢复现场|恢复默认选项 ; ")) << menus;
     EXPECT_TRUE(Has(menus, "帮助(&H): 关于Pagora...|检查更新...")) << menus;
-    for (const char* hidden : {"书库", "书签", "最近文件", "显示比例", "IE选项", "使用说明", "--"})
+    for (const char* hidden : {"显示比例", "IE选项", "使用说明", "--"})
         EXPECT_FALSE(Has(menus, hidden)) << hidden << " in " << menus;
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "menu=1 tool=1 address=0 status=1");
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 2), "[start,index,default,content,contents] cancel");
