@@ -15,6 +15,7 @@
 #include "session/textfiltermodule.h"
 #include "archive/homenames.h"
 #include "archive/rarmanager.h"
+#include "frame/bookmarkcommands.h"
 #include "frame/mainframe.h"
 #include "view/browsercontrol.h"
 #include "view/messagebox.h"
@@ -39,6 +40,7 @@ void CPagoraApp::ParseOptions() {
         };
         if (a == "--screenshot") value(&m_screenshot);
         else if (a == "--script") value(&m_script);
+        else if (a == "--bookmark") value(&m_bookmark);
         else if (a == "--no-message-boxes") readerbox::SetPrintInsteadOfBoxes(true);
         else if (a == "--report-first-load") m_reportFirstLoad = true;
         else if (a == "--text-viewer") {
@@ -91,9 +93,22 @@ bool CPagoraApp::InitInstance() {
             m_driver->Arm();
         }
     };
-    hooks.openPosition = [this](CParaBlock& block) { m_frame->View()->OpenPosition(block); };
+    hooks.openPosition = [this](CParaBlock& block) {
+        if (m_bookmark.empty()) {
+            m_frame->View()->OpenPosition(block);
+            return;
+        }
+        // A launcher or a script jumps straight to a reading spot; a name
+        // that is no bookmark opens the home page and says so.
+        if (m_frame->Bookmarks()->OpenBookmark(m_bookmark)) return;
+        CParaBlock home;
+        m_frame->View()->OpenPosition(home);
+        readerbox::Message(m_frame.get(), "抱歉，没有名为“" + m_bookmark + "”的书签。");
+    };
     hooks.waitForBrowser = [this] { m_frame->View()->Browser()->WaitComplete(5000); };
-    ParsedCommandLine cmd = ParseCommandLine(m_documentArgs, QDir::currentPath().toStdString());
+    // With --bookmark a document named as well is not opened.
+    ParsedCommandLine cmd = m_bookmark.empty() ? ParseCommandLine(m_documentArgs, QDir::currentPath().toStdString())
+                                               : ParsedCommandLine{};
     return RunStartup(hooks, cmd);
 }
 

@@ -32,5 +32,6 @@ private:
     std::vector<std::string> m_documentArgs;  // what is left after the options
     std::string m_screenshot;
     std::string m_script;
+    std::string m_bookmark;  // --bookmark NAME: the first page is that bookmark
     bool m_reportFirstLoad = false;
 };

@@ -65,6 +65,15 @@ TEST(BookmarksGui, ArchiveBookmarkComesBackAtItsOffsetFromRecentBookmarks) {
     EXPECT_TRUE(EndsWith(CReaderRun::Value(third, "LOCATION", 1), "/part/long.htm"));
     EXPECT_EQ(CReaderRun::Value(third, "SCROLL"), "0,1500");
     EXPECT_TRUE(Has(run.IniText(), "[Recent Bookmark List]\nBmk1=novel")) << run.IniText();
+
+    // From the command line, by name in any letter case; an unknown name says so.
+    auto named = run.Run({"restored", "location", "scroll", "close"}, {"--bookmark", "NOVEL"});
+    EXPECT_TRUE(EndsWith(CReaderRun::Value(named, "LOCATION"), "/part/long.htm"));
+    EXPECT_EQ(CReaderRun::Value(named, "SCROLL"), "0,1500");
+    EXPECT_EQ(CReaderRun::Value(named, "MESSAGE"), "");
+    auto unknown = run.Run({"wait", "location", "close"}, {"--bookmark", "nosuch"});
+    EXPECT_EQ(CReaderRun::Value(unknown, "MESSAGE"), "抱歉，没有名为“nosuch”的书签。");
+    EXPECT_FALSE(EndsWith(CReaderRun::Value(unknown, "LOCATION"), "/part/long.htm")) << "the home page";
 }
 
 TEST(BookmarksGui, OrganiseDialogAsksAndDeletesTheSelectedBookmark) {
