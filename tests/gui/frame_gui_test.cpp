@@ -30,15 +30,17 @@ TEST(FrameGui, CommandsAreHandledOrHiddenAndToolBarKeepsItsOrder) {
     // Commands the window handles are enabled; those whose windows do not
     // exist yet are not shown at all.
     for (const char* on : {"57601:1", "32830:1", "32804:1", "32807:1", "32809:1", "32819:1", "33157:1", "3328:1",
-                           "32815:1", "32814:1"})
+                           "32815:1", "32814:1", "32780:1", "32797:1", "33158:1", "33159:1", "57616:1"})
         EXPECT_TRUE(Has(actions, on)) << on << " in " << actions;
-    for (const char* absent : {"32780:", "32856:", "32802:"})
+    for (const char* absent : {"32856:", "32802:"})
         EXPECT_FALSE(Has(actions, absent)) << absent << " in " << actions;
-    // Outside an archive the archive bar cannot be opened.
+    // Outside an archive the archive bar cannot be opened; no bookmark has
+    // been opened yet: the placeholder of "最近书签" is disabled.
     EXPECT_TRUE(Has(actions, "32796:0")) << actions;
+    EXPECT_TRUE(Has(actions, "57624:0")) << actions;
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1),
-              "57601 57604 | 32787 32788 32778 32779 32789 | 32791 32790 | 32795 32799 | 32830 32796 | 32804 | "
-              "32815 32814 | 32811 32812 32813 | 32808 | 32830 33157 | 57664 32818");
+              "57601 57604 | 32787 32788 32778 32779 32789 | 32791 32790 | 32795 32799 | 32780 32797 | 32830 32796 | "
+              "32804 | 32815 32814 | 32811 32812 32813 | 32808 | 32830 33157 33158 33159 | 57664 32818");
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 2), "menu=1 tool=1 address=0 status=1");
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 3), "menu=1 tool=1 address=1 status=1");
 }
