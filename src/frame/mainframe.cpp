@@ -29,6 +29,7 @@
 #include "frame/bookmarkcommands.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
+#include "frame/documentmemory.h"
 #include "frame/favouritesmenu.h"
 #include "frame/librarycommands.h"
 #include "frame/progressstatusbar.h"
@@ -65,6 +66,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_favourites = new CFavouritesMenu(m_view, this);
     m_bookmarks = new CBookmarkCommands(this, m_view, [this](const QString& path) { SyncLocation(path, kFromFrame); });
     m_library = new CLibraryCommands(this, m_sideBars);
+    m_memory = std::make_unique<CDocumentMemory>(m_view);
 
     // Each part registers the commands it carries out; the menus show them.
     RegisterCommands();
@@ -241,7 +243,7 @@ void CMainFrame::SyncLocation(const QString& location, int origin) {
     CSideBars* bars = m_sideBars;
     CLocationSync::Routing r = CLocationSync::Route(where, origin, bars->FileList() != nullptr,
                                                     bars->ArchiveBar() != nullptr);
-    if (r.openInView) m_view->OpenFile(where);
+    if (r.openInView) m_memory->Open(where);
     if (r.toFileList) bars->FileList()->SelectLocation(where);
     if (r.rereadArchive) bars->ArchiveBar()->ShowEntries(ArchiveEntriesOf(where));
     if (r.selectInArchive) bars->ArchiveBar()->SelectLocation(where);
@@ -295,6 +297,7 @@ void CMainFrame::SaveWindowState() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The reading position and the window's state are saved as the window closes.
+    m_memory->RecordCurrent();
     SavePosition([this] { return m_view->GetScrollOffsets(); });
     SaveWindowState();
     if (QSystemTrayIcon* tray = m_modes->TrayIcon()) tray->hide();

@@ -16,6 +16,7 @@ class CAddressBar;
 class CArchivePromptBridge;
 class CBookmarkCommands;
 class CCommandMenus;
+class CDocumentMemory;
 class CFavouritesMenu;
 class CLibraryCommands;
 class CPagoraView;
@@ -93,5 +94,6 @@ private:
     CArchivePromptBridge* m_prompt = nullptr;
     CBookmarkCommands* m_bookmarks = nullptr;
     CLibraryCommands* m_library = nullptr;
+    std::unique_ptr<CDocumentMemory> m_memory;
     CLocationSync m_sync;
 };

@@ -124,3 +124,24 @@ TEST(BookmarksGui, VanishedRecentFileLeavesTheMenuWhenChosen) {
     EXPECT_EQ(CReaderRun::Value(out, "LOCATION"), "file://" + kept) << "nothing else happens";
     EXPECT_FALSE(Has(run.IniText(), "gone.htm")) << run.IniText();
 }
+
+TEST(BookmarksGui, DocumentsReopenedFromTheWindowReturnToTheirOwnPlace) {
+    CReaderRun run;
+    std::string a = run.WriteFile("a.htm", LongPage("a"));
+    std::string b = run.WriteFile("b.htm", LongPage("b"));
+    auto first = run.Run({"scrollto 0 1200", "address " + b, "scrollto 0 300", "close"}, {a});
+    // a.htm from "最近文件" (entry 2) comes back where it was left, b.htm from
+    // the address bar too; the command line still opens at the top.
+    auto second = run.Run({"scroll", "command 57617", "restored", "location", "scroll", "address " + b, "restored",
+                           "scroll", "close"},
+                          {b});
+    EXPECT_EQ(CReaderRun::Value(second, "SCROLL", 0), "0,0");
+    EXPECT_EQ(CReaderRun::Value(second, "LOCATION"), "file://" + a);
+    EXPECT_EQ(CReaderRun::Value(second, "SCROLL", 1), "0,1200");
+    EXPECT_EQ(CReaderRun::Value(second, "SCROLL", 2), "0,0") << "b.htm was left at the top this time";
+    // Turned off in the INI file: documents open at the top.
+    run.WriteFile("Pagora.ini", run.IniText() + "\n[DocumentPositions]\nKeep=0\n");
+    auto off = run.Run({"command-wait 57617", "location", "scroll", "close"}, {b});
+    EXPECT_EQ(CReaderRun::Value(off, "LOCATION"), "file://" + a);
+    EXPECT_EQ(CReaderRun::Value(off, "SCROLL"), "0,0");
+}
