@@ -1,7 +1,6 @@
 #include "dialogs/addbookmarkdialog.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,14 +14,7 @@ CAddBookmarkDialog::CAddBookmarkDialog(const CBookmarkFile& file, const CParaBlo
     : CListDialog(parent), m_model(std::make_unique<CAddBookmarkModel>(file, source, std::move(offsets), *this)) {
     setWindowTitle(QStringLiteral("加入书签"));
     setObjectName(QStringLiteral("AddBookmarkDialog"));
-    auto* layout = new QHBoxLayout(this);
-    auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("书签名:"), this));
-    m_edit = new QLineEdit(this);
-    m_list = new QListWidget(this);
-    left->addWidget(m_edit);
-    left->addWidget(m_list);
-    layout->addLayout(left, 1);
+    QHBoxLayout* layout = BuildEditAndList(QStringLiteral("书签名:"));
     auto* buttons = new QVBoxLayout;
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     auto* cancel = new QPushButton(QStringLiteral("放弃"), this);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,14 +13,7 @@ CHomeNameDialog::CHomeNameDialog(const std::string& zhpPath, QWidget* parent)
     : CListDialog(parent), m_model(std::make_unique<CHomeNameDialogModel>(zhpPath, *this)) {
     setWindowTitle(QStringLiteral("压缩文件首页管理"));
     setObjectName(QStringLiteral("HomeNameDialog"));
-    auto* layout = new QHBoxLayout(this);
-    auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("压缩文件首页的主文件名（前、后空格将被清除）:"), this));
-    m_edit = new QLineEdit(this);
-    m_list = new QListWidget(this);
-    left->addWidget(m_edit);
-    left->addWidget(m_list);
-    layout->addLayout(left, 1);
+    QHBoxLayout* layout = BuildEditAndList(QStringLiteral("压缩文件首页的主文件名（前、后空格将被清除）:"));
     auto* buttons = new QVBoxLayout;
     auto* add = new QPushButton(QStringLiteral("添加"), this);
     auto* del = new QPushButton(QStringLiteral("删除"), this);

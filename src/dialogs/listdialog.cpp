@@ -1,5 +1,8 @@
 #include "dialogs/listdialog.h"
 
+#include <QBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
 
@@ -10,6 +13,18 @@ void CListDialog::Beep(BeepKind) { readerbox::Beep(); }
 void CListDialog::ShowMessage(const std::string& text) { readerbox::Message(this, text); }
 
 bool CListDialog::AskYesNo(const std::string& text) { return readerbox::AskYesNo(this, text); }
+
+QHBoxLayout* CListDialog::BuildEditAndList(const QString& label) {
+    auto* layout = new QHBoxLayout(this);
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(label, this));
+    m_edit = new QLineEdit(this);
+    m_list = new QListWidget(this);
+    left->addWidget(m_edit);
+    left->addWidget(m_list);
+    layout->addLayout(left, 1);
+    return layout;
+}
 
 void CListDialog::FillList(const std::vector<std::string>& items, int selection) {
     QSignalBlocker block(m_list);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -13,14 +12,7 @@
 CPasswordDialog::CPasswordDialog(const std::string& pwdPath, bool askMode, QWidget* parent)
     : CListDialog(parent), m_model(std::make_unique<CPasswordDialogModel>(pwdPath, askMode, *this)) {
     setWindowTitle(QStringLiteral("压缩文件密码管理"));
-    auto* layout = new QHBoxLayout(this);
-    auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("密码（前、后空格将被清除）:"), this));
-    m_edit = new QLineEdit(this);
-    m_list = new QListWidget(this);
-    left->addWidget(m_edit);
-    left->addWidget(m_list);
-    layout->addLayout(left, 1);
+    QHBoxLayout* layout = BuildEditAndList(QStringLiteral("密码（前、后空格将被清除）:"));
     auto* buttons = new QVBoxLayout;
     auto* add = new QPushButton(QStringLiteral("添加"), this);
     auto* del = new QPushButton(QStringLiteral("删除"), this);

@@ -72,16 +72,6 @@ bool HasExtensionIn(const std::string& name, const std::vector<std::string>& lis
 }
 
 bool IsArchiveName(const std::string& name) {
-    for (const char* tail : {".zip", ".maff", ".rar"}) {
-        const size_t n = std::char_traits<char>::length(tail);
-        if (name.size() < n) continue;
-        bool same = true;
-        for (size_t i = 0; i < n && same; ++i) {
-            unsigned char c = static_cast<unsigned char>(name[name.size() - n + i]);
-            if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-            same = c == static_cast<unsigned char>(tail[i]);
-        }
-        if (same) return true;
-    }
-    return false;
+    static const std::vector<std::string> kArchives = {"zip", "maff", "rar"};
+    return HasExtensionIn(name, kArchives);
 }

@@ -7,16 +7,8 @@
 
 using txtfilter::CEncodingCandidates;
 
-namespace {
-
-std::string PlainAddress(const std::string& address) {
-    return textroute::WithoutPart(textroute::ToOriginal(address));
-}
-
-}  // namespace
-
 bool CEncodingMenuModel::AppliesTo(const std::string& address) {
-    return textroute::IsCandidate(PlainAddress(address));
+    return textroute::IsCandidate(textroute::PlainAddress(address));
 }
 
 std::string CEncodingMenuModel::StatusText(const std::string& address) {

@@ -17,11 +17,6 @@ namespace {
 
 constexpr char kMagic[] = "Pagora text encodings 1";
 
-// The text's address as the reader knows it: no private scheme, no part.
-std::string PlainAddress(const std::string& address) {
-    return textroute::WithoutPart(textroute::ToOriginal(address));
-}
-
 }  // namespace
 
 CTextEncodingChoices::CTextEncodingChoices(std::string file) : m_file(std::move(file)) {}
@@ -115,7 +110,7 @@ std::map<std::string, std::string> s_used;
 }  // namespace
 
 std::string KeyFor(const std::string& address) {
-    const std::string plain = PlainAddress(address);
+    const std::string plain = textroute::PlainAddress(address);
     const std::string local = AddressToLocalPath(plain);
     if (!local.empty()) return local;
     const std::string entry = EntryOf(plain);
@@ -127,7 +122,7 @@ std::string KeyFor(const std::string& address) {
 bool ReadSample(const std::string& address, size_t maxBytes, std::string* sample, bool* whole) {
     sample->clear();
     *whole = false;
-    const std::string plain = PlainAddress(address);
+    const std::string plain = textroute::PlainAddress(address);
     const std::string local = AddressToLocalPath(plain);
     if (!local.empty()) {
         FILE* file = std::fopen(local.c_str(), "rb");

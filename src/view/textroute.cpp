@@ -266,4 +266,6 @@ std::string MissingPartNotice(int part, const std::string& firstAddress) {
            "</div>\r\n";
 }
 
+std::string PlainAddress(const std::string& address) { return WithoutPart(ToOriginal(address)); }
+
 }  // namespace textroute

@@ -34,6 +34,9 @@ int PartOf(const std::string& address);
 std::string WithoutPart(const std::string& address);
 // The address of part `part` of the text at `address` (no item for part 1).
 std::string WithPart(const std::string& address, int part);
+// The address the reader knows a text by: the original one (not the private
+// scheme's), without a part.
+std::string PlainAddress(const std::string& address);
 
 // A 64-bit FNV-1a hash of an address, naming the files kept for it.
 uint64_t AddressHash(const std::string& address);

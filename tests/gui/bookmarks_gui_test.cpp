@@ -12,24 +12,6 @@ namespace {
 
 const std::string kSamples = std::string(PAGORA_SOURCE_DIR) + "/samples";
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
-
-std::string LongPage(const std::string& title) {
-    std::string html = "<html><head><title>" + title + "</title></head><body>";
-    for (int i = 0; i < 300; ++i) html += "<p>line " + std::to_string(i) + "</p>";
-    return html + "</body></html>";
-}
-
-std::string MakeZip(const CReaderRun& run, const std::string& folder, const std::string& zipName) {
-    std::string zip = run.Folder() + "/" + zipName;
-    std::string command = "cd '" + run.Folder() + "/" + folder + "' && zip -q -r '" + zip + "' .";
-    return std::system(command.c_str()) == 0 ? zip : std::string();
-}
-
 std::string ReadText(const std::string& path) { return CReaderRun::WaitForFileText(path, [](const std::string&) { return true; }, 1); }
 
 }  // namespace

@@ -13,12 +13,6 @@ namespace {
 
 const std::string kSamples = std::string(PAGORA_SOURCE_DIR) + "/samples";
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
-
 }  // namespace
 
 TEST(FrameGui, CommandsAreHandledOrHiddenAndToolBarKeepsItsOrder) {

@@ -35,7 +35,6 @@ namespace {
 const std::string kSamples = std::string(PAGORA_SOURCE_DIR) + "/samples";
 constexpr int kCapsPane = 0xE701, kNumPane = 0xE702;
 
-bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
 bool StartsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
 
 // Starts a helper with its output sent to `log` (or dropped); only `keepFd`

@@ -99,3 +99,15 @@ std::string CReaderRun::IniText() const {
     text << in.rdbuf();
     return text.str();
 }
+
+std::string LongPage(const std::string& title) {
+    std::string html = "<html><head><title>" + title + "</title></head><body>";
+    for (int i = 0; i < 300; ++i) html += "<p>line " + std::to_string(i) + "</p>";
+    return html + "</body></html>";
+}
+
+std::string MakeZip(const CReaderRun& run, const std::string& folder, const std::string& zipName) {
+    std::string zip = run.Folder() + "/" + zipName;
+    std::string command = "cd '" + run.Folder() + "/" + folder + "' && zip -q -r '" + zip + "' .";
+    return std::system(command.c_str()) == 0 ? zip : std::string();
+}

@@ -32,3 +32,14 @@ public:
 private:
     std::string m_folder;
 };
+
+// Helpers the tests of the real program share.
+inline bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+inline bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+// A page tall enough to scroll far.
+std::string LongPage(const std::string& title);
+// Zips the files of `folder` (below the run's folder) into `zipName`; its
+// path, or empty when zip failed.
+std::string MakeZip(const CReaderRun& run, const std::string& folder, const std::string& zipName);
