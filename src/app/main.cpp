@@ -3,12 +3,18 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/pagoraapp.h"
+#include "platform/steptrace.h"
 #include "server/allocatorsetup.h"
 #include "view/browsercontrol.h"
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--trace-startup") steptrace::Enable(true);
+    steptrace::EnableFromEnvironment();
+    steptrace::Mark("main");
     // As root the engine's sandbox cannot start; the reader runs without it then.
     if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     // Without TZ the C library re-reads /etc/localtime for every time
@@ -20,6 +26,7 @@ int main(int argc, char** argv) {
     server::ConfigureAllocatorForServer();
     CBrowserControl::RegisterSchemes();
     CPagoraApp app(argc, argv);
+    steptrace::Mark("application object");
     if (!app.InitInstance()) return app.ExitInstance(1);
     int code = app.exec();
     return app.ExitInstance(code);

@@ -6,9 +6,11 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include "platform/steptrace.h"
 #include "settings/parablock.h"
 #include "app/scriptdriver.h"
 #include "settings/sidefiles.h"
+#include "session/addressmapping.h"
 #include "session/bookshelf.h"
 #include "session/recentlist.h"
 #include "session/startupcore.h"
@@ -43,6 +45,7 @@ void CPagoraApp::ParseOptions() {
         else if (a == "--bookmark") value(&m_bookmark);
         else if (a == "--no-message-boxes") readerbox::SetPrintInsteadOfBoxes(true);
         else if (a == "--report-first-load") m_reportFirstLoad = true;
+        else if (a == "--trace-startup") continue;  // read by main before the application object
         else if (a == "--text-viewer") {
             std::string viewer;
             value(&viewer);
@@ -72,11 +75,14 @@ bool CPagoraApp::InitInstance() {
     };
     hooks.loadTextFilterModule = [] { LoadTextFilterModule(); };
     hooks.registerTextFilter = [] { RegisterTextFilter(); };
+    hooks.launchPageServer = [] { LaunchPageServerAhead(); };
     hooks.createWindows = [this] {
         m_frame = std::make_unique<CMainFrame>();
+        steptrace::Mark("main window made");
         m_frame->RestorePlacement();
         m_frame->RestoreBarLayout();
         m_frame->show();
+        steptrace::Mark("main window shown");
         m_frame->View()->InitialUpdate();
         QStringList commands;
         if (!m_script.empty()) {

@@ -8,9 +8,12 @@
 
 namespace platform {
 
-// Local ports of every socket in LISTEN state, read from /proc/net/tcp and
-// /proc/net/tcp6, sorted and without duplicates; nullopt when neither file can be read.
+// Local ports of every TCP socket in LISTEN state (IPv4 and IPv6), sorted and
+// without duplicates: asked of the kernel's socket diagnostics, else read
+// from /proc/net/tcp and /proc/net/tcp6; nullopt when neither can be read.
 std::optional<std::vector<uint16_t>> ListeningTcpPorts();
+// The same read from the /proc files only.
+std::optional<std::vector<uint16_t>> ListeningTcpPortsFromProc();
 
 // Parses the text of one /proc/net/tcp* file and appends the listening ports.
 // Returns false when the text does not look like such a table.

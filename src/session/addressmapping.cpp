@@ -1,5 +1,7 @@
 #include "session/addressmapping.h"
 
+#include "platform/steptrace.h"
+
 #include "settings/extensionlists.h"
 #include "settings/localpath.h"
 #include "settings/loopback.h"
@@ -9,6 +11,7 @@
 #include "archive/archiveholder.h"
 #include "server/pageserver.h"
 
+#include <future>
 #include <mutex>
 
 namespace {
@@ -20,6 +23,35 @@ constexpr int kLaunchAttempts = 3;
 std::mutex s_lock;
 std::function<void()> s_refreshBars;
 std::string s_pendingArchive;
+// A launch started ahead of the first archive page (LaunchPageServerAhead).
+std::mutex s_aheadLock;
+std::future<void> s_launchAhead;
+
+bool EnsurePageServerRunning()
+{
+    server::CPageServer& pages = server::ThePageServer();
+    bool running = pages.IsRunning();
+    for (int attempt = 0; !running && attempt < kLaunchAttempts; ++attempt) {
+        const int port = ChooseLoopbackPort();
+        running = pages.Launch(server::CPageServer::kDefaultDocument, static_cast<uint16_t>(port),
+                               server::CPageServer::kClientTimeoutMs);
+    }
+    return running;
+}
+
+// Waits for a launch started ahead, so that two launches never race.
+void WaitForLaunchAhead()
+{
+    std::future<void> ahead;
+    {
+        std::lock_guard<std::mutex> guard(s_aheadLock);
+        ahead = std::move(s_launchAhead);
+    }
+    if (ahead.valid()) {
+        ahead.wait();
+        steptrace::Mark("page server launched ahead");
+    }
+}
 
 void RefreshBars()
 {
@@ -41,6 +73,19 @@ void ReplaceAll(std::string& text, char from, char to)
 }
 
 } // namespace
+
+void LaunchPageServerAhead()
+{
+    std::lock_guard<std::mutex> guard(s_aheadLock);
+    if (s_launchAhead.valid() || server::ThePageServer().IsRunning())
+        return;
+    s_launchAhead = std::async(std::launch::async, [] { EnsurePageServerRunning(); });
+}
+
+void WaitForPageServerLaunch()
+{
+    WaitForLaunchAhead();
+}
 
 void SetRefreshBarsHook(std::function<void()> hook)
 {
@@ -66,25 +111,22 @@ std::string ArchiveStartAddress(const std::string& document)
         return {};
 
     TheArchiveHolder().OpenArchive(local);
+    steptrace::Mark("archive opened");
     const std::string firstPage = MainParaBlock().GetString(CParaBlock::PARA_STR_CUR_PATH_IN_ZIP);
     if (firstPage.empty()) {
         RefreshBars();
         return {};
     }
 
-    server::CPageServer& pages = server::ThePageServer();
-    bool running = pages.IsRunning();
-    for (int attempt = 0; !running && attempt < kLaunchAttempts; ++attempt) {
-        const int port = ChooseLoopbackPort();
-        running = pages.Launch(server::CPageServer::kDefaultDocument, static_cast<uint16_t>(port),
-                               server::CPageServer::kClientTimeoutMs);
-    }
+    WaitForLaunchAhead();
+    const bool running = EnsurePageServerRunning();
     if (!running) {
         // An address nobody answers would only show a connection error; say
         // plainly that there is no page.
         RefreshBars();
         return {};
     }
+    steptrace::Mark("page server running");
     const std::string address = LoopbackBase() + firstPage;
 
     {
@@ -150,6 +192,7 @@ std::vector<std::string> ArchiveEntryCandidates(const std::string& address)
 
 bool LeaveArchiveIfOutside(const std::string& address)
 {
+    WaitForLaunchAhead();
     server::CPageServer& pages = server::ThePageServer();
     if (IsLoopbackAddress(address) || !pages.IsRunning())
         return false;

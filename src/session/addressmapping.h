@@ -22,6 +22,14 @@ std::vector<std::string> ArchiveEntriesOf(const std::string& document);
 // be started; the current archive is untouched when it is no archive.
 std::string ArchiveStartAddress(const std::string& document);
 
+// Launches the page server on a thread of its own while the windows are
+// being made, when the first page will be an archive's: it is then already
+// listening when the page is asked for. ArchiveStartAddress and leaving an
+// archive wait for that launch; so must anyone else who stops the server
+// (WaitForPageServerLaunch).
+void LaunchPageServerAhead();
+void WaitForPageServerLaunch();
+
 // The document ArchiveStartAddress last opened, until the view clears it
 // once the archive's first page has loaded.
 std::string PendingArchive();

@@ -10,14 +10,17 @@
 #include "server/portchoice.h"
 #include "settings/sidefiles.h"
 #include "platform/atomicfile.h"
+#include "platform/steptrace.h"
 
 namespace {
 
 std::mutex s_keywordMutex;
 std::vector<std::string> s_keywords;
 
-void Call(const std::function<void()>& hook) {
-    if (hook) hook();
+void Call(const std::function<void()>& hook, const char* step) {
+    if (!hook) return;
+    hook();
+    steptrace::Mark(step);
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
@@ -114,12 +117,13 @@ void RunStartupDataSteps(const StartupHooks& hooks) {
     SetWindowFilterKeywords(ReadWindowFilterKeywords(TheSideFiles().flt));
     DocumentExtensions();
     HtmlExtensions();
-    Call(hooks.loadPasswords);
-    Call(hooks.loadHomeNames);
-    Call(hooks.loadBookshelf);
-    Call(hooks.readRecentLists);
+    Call(hooks.loadPasswords, "loadPasswords");
+    Call(hooks.loadHomeNames, "loadHomeNames");
+    Call(hooks.loadBookshelf, "loadBookshelf");
+    Call(hooks.readRecentLists, "readRecentLists");
 
     main.Load();
+    steptrace::Mark("settings loaded");
     if (main.GetValue(PARA_SAVE_RST) == 0) {
         main.Reset(true);
         main.SetValue(PARA_STARTPOINT_X, 0, true);
@@ -134,23 +138,31 @@ void RunStartupDataSteps(const StartupHooks& hooks) {
 bool RunStartup(const StartupHooks& hooks, const ParsedCommandLine& cmd) {
     RunStartupDataSteps(hooks);
     CParaBlock& main = MainParaBlock();
-    Call(hooks.loadTextFilterModule);
-    if (main.GetValue(PAEA_TXT_USE_IE_DEFAULT) == 0) Call(hooks.registerTextFilter);
-    Call(hooks.createWindows);
-    if (main.GetValue(PARA_CLOCK_SHOW) != 0) Call(hooks.showClock);
+    Call(hooks.loadTextFilterModule, "loadTextFilterModule");
+    if (main.GetValue(PAEA_TXT_USE_IE_DEFAULT) == 0) Call(hooks.registerTextFilter, "registerTextFilter");
+    // The first page of an archive needs the page server: it starts while
+    // the windows are made (the engine's start is the longest step here).
+    const bool restores = !main.GetString(PARA_STR_CURRENT_PATH).empty() && main.GetValue(PARA_SAVE_RST) != 0;
+    const std::string first = cmd.action == CommandAction::Open ? cmd.path
+                              : restores                        ? main.GetString(PARA_STR_CURRENT_PATH)
+                                                                : std::string();
+    if (IsArchiveName(AddressToLocalPath(first))) Call(hooks.launchPageServer, "page server launch begun");
+    Call(hooks.createWindows, "createWindows");
+    if (main.GetValue(PARA_CLOCK_SHOW) != 0) Call(hooks.showClock, "showClock");
     try {
         OpenFirstPage(main, cmd, hooks.openPosition);
+        steptrace::Mark("first page asked for");
     } catch (...) {
         return false;
     }
-    Call(hooks.waitForBrowser);
+    Call(hooks.waitForBrowser, "waitForBrowser");
     return true;
 }
 
 void RunShutdown(const ShutdownHooks& hooks) {
-    Call(hooks.removeDisplayReplacements);
-    Call(hooks.removeTextFilter);
-    Call(hooks.freeTextFilterModule);
-    Call(hooks.writeRecentBookmarks);
-    Call(hooks.writeRecentFiles);
+    Call(hooks.removeDisplayReplacements, "removeDisplayReplacements");
+    Call(hooks.removeTextFilter, "removeTextFilter");
+    Call(hooks.freeTextFilterModule, "freeTextFilterModule");
+    Call(hooks.writeRecentBookmarks, "writeRecentBookmarks");
+    Call(hooks.writeRecentFiles, "writeRecentFiles");
 }

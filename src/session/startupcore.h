@@ -47,6 +47,9 @@ struct StartupHooks {
     std::function<void()> readRecentLists;      // recent documents and bookmarks from the INI file
     std::function<void()> loadTextFilterModule; // load Pagora_txt and call "IntiHookText"
     std::function<void()> registerTextFilter;   // only when "PAEA_TXT_USE_IE_DEFAULT" is 0
+    // When the first page will be an archive's: start the page server now, beside
+    // the making of the windows (it must not block).
+    std::function<void()> launchPageServer;
     std::function<void()> createWindows;        // document, frame and view; show the frame
     std::function<void()> showClock;            // only when "PARA_CLOCK_SHOW" is non-zero
     std::function<void(CParaBlock&)> openPosition;  // the view opens a position

@@ -26,6 +26,7 @@
 #include "view/indexnavigator.h"
 #include "view/locationorigin.h"
 #include "view/messagebox.h"
+#include "platform/steptrace.h"
 #include "view/popuprules.h"
 #include "view/navigationrules.h"
 #include "view/positionrestorer.h"
@@ -117,9 +118,10 @@ void CPagoraView::CreateBrowser() {
 }
 
 void CPagoraView::InitialUpdate() {
-    m_justCreated = true;
-    m_browser->Navigate("about:blank");
-    m_browser->WaitComplete(5000);
+    // The first page goes straight into the new browser: a round trip
+    // through "about:blank" first would only delay it. The display controls
+    // are settings of the engine's page and hold before anything is loaded.
+    m_justCreated = false;
     ApplyDisplayControls();
     // "RARA_CAN_ZOOM": this engine zooms.
     MainParaBlock().SetValue(RARA_CAN_ZOOM, 1, false);
@@ -135,6 +137,7 @@ void CPagoraView::ApplyDisplayControls() {
 }
 
 void CPagoraView::RecreateBrowser() {
+    WaitForPageServerLaunch();
     server::ThePageServer().Shutdown();
     CBrowserControl* old = m_browser;
     layout()->removeWidget(old);
@@ -270,6 +273,7 @@ bool CPagoraView::OnBeforeNavigate(const std::string& address) {
 }
 
 void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
+    if (steptrace::Enabled()) steptrace::Mark(("page complete " + qaddress.toStdString()).c_str());
     const std::string location = qaddress.toStdString();
     bool skip = false;
     if (location == "about:blank" && m_justCreated) {

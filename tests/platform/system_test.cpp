@@ -95,6 +95,28 @@ TEST(TcpTable, SeesARealListeningSocket) {
     auto after = ListeningTcpPorts();
     ASSERT_TRUE(after.has_value());
     EXPECT_TRUE(std::binary_search(after->begin(), after->end(), port));
+    // Both ways of asking see the same listeners (IPv6 ones included).
+    int fd6 = socket(AF_INET6, SOCK_STREAM, 0);
+    ASSERT_GE(fd6, 0);
+    sockaddr_in6 addr6{};
+    addr6.sin6_family = AF_INET6;
+    addr6.sin6_addr = in6addr_loopback;
+    uint16_t port6 = 0;
+    if (bind(fd6, reinterpret_cast<sockaddr*>(&addr6), sizeof addr6) == 0 && listen(fd6, 1) == 0) {
+        socklen_t len6 = sizeof addr6;
+        getsockname(fd6, reinterpret_cast<sockaddr*>(&addr6), &len6);
+        port6 = ntohs(addr6.sin6_port);
+    }
+    auto fromKernel = ListeningTcpPorts();
+    auto fromProc = ListeningTcpPortsFromProc();
+    ASSERT_TRUE(fromKernel && fromProc);
+    // Other programs may open and close listeners meanwhile: only ours are sure.
+    for (uint16_t p : {port, port6}) {
+        if (p == 0) continue;
+        EXPECT_TRUE(std::binary_search(fromKernel->begin(), fromKernel->end(), p)) << p;
+        EXPECT_TRUE(std::binary_search(fromProc->begin(), fromProc->end(), p)) << p;
+    }
+    close(fd6);
     close(fd);
 }
 

@@ -111,6 +111,27 @@ TEST_F(AddressMappingTest, ArchiveOpensAtItsFirstPageOnTheLoopbackServer)
     EXPECT_EQ(LoopbackPort(), port);
 }
 
+TEST_F(AddressMappingTest, ServerLaunchedAheadServesTheFirstPageAndStopsOnLeaving)
+{
+    const std::string book = m_dir + "/ahead.zip";
+    WriteZip(book, {{"index.htm", "<p>i</p>"}});
+    // The launch runs beside the caller; asking for the first page waits for
+    // it instead of launching a second server.
+    LaunchPageServerAhead();
+    LaunchPageServerAhead();
+    const std::string address = ArchiveStartAddress(book);
+    ASSERT_TRUE(server::ThePageServer().IsRunning());
+    EXPECT_EQ(address, LoopbackBase() + "index.htm");
+    EXPECT_EQ(Fetch(address), "<p>i</p>");
+
+    // Leaving an archive while a launch ahead may still run waits for it, then stops the server.
+    LeaveArchiveIfOutside("file:///elsewhere.htm");
+    EXPECT_FALSE(server::ThePageServer().IsRunning());
+    LaunchPageServerAhead();
+    EXPECT_TRUE(LeaveArchiveIfOutside("file:///elsewhere.htm"));
+    EXPECT_FALSE(server::ThePageServer().IsRunning());
+}
+
 TEST_F(AddressMappingTest, DocumentsWithoutPagesGiveNoAddress)
 {
     const std::string book = m_dir + "/book.zip";

@@ -206,6 +206,7 @@ TEST_F(StartupTest, StepsRunInOrderAndBindTheMainBlock) {
     hooks.readRecentLists = [&] { order.push_back("recent"); };
     hooks.loadTextFilterModule = [&] { order.push_back("loadtxt"); };
     hooks.registerTextFilter = [&] { order.push_back("register"); };
+    hooks.launchPageServer = [&] { order.push_back("server"); };
     hooks.createWindows = [&] { order.push_back("windows"); };
     hooks.showClock = [&] { order.push_back("clock"); };
     hooks.openPosition = [&](CParaBlock& pos) {
@@ -214,7 +215,8 @@ TEST_F(StartupTest, StepsRunInOrderAndBindTheMainBlock) {
     };
     hooks.waitForBrowser = [&] { order.push_back("wait"); };
     ASSERT_TRUE(RunStartup(hooks, ParsedCommandLine{}));
-    EXPECT_EQ(order, (std::vector<std::string>{"pwd", "zhp", "blb", "recent", "loadtxt", "register", "windows",
+    // The archive to restore has its server started before the windows are made.
+    EXPECT_EQ(order, (std::vector<std::string>{"pwd", "zhp", "blb", "recent", "loadtxt", "register", "server", "windows",
                                                "clock", "open /books/last.zip 4000", "wait"}));
     EXPECT_EQ(TheSideFiles().ini, m_ini);
     EXPECT_EQ(MainParaBlock().IniPath(), &TheSideFiles().ini);
@@ -237,12 +239,15 @@ TEST_F(StartupTest, RestoreOffClearsThePositionAndOpensTheHomePage) {
     ini::WriteString(m_ini, "ParaBlock", "PARA_SAVE_RST", "0");
     std::string opened = "none";
     StartupHooks hooks;
+    bool serverLaunched = false;
+    hooks.launchPageServer = [&] { serverLaunched = true; };
     hooks.openPosition = [&](CParaBlock& pos) {
         opened = pos.GetString(PARA_STR_CURRENT_PATH) + "|" + pos.GetString(PARA_STR_HOMEPAGE);
         EXPECT_NE(&pos, &MainParaBlock());
     };
     ASSERT_TRUE(RunStartup(hooks, ParsedCommandLine{}));
     EXPECT_EQ(opened, "|");
+    EXPECT_FALSE(serverLaunched) << "the archive of the last run is not reopened";
     EXPECT_EQ(Stored("CurrentPath"), "");
     EXPECT_EQ(Stored("CurrentDir"), "");
     EXPECT_EQ(Stored("CurPathInZip"), "");
@@ -258,6 +263,8 @@ TEST_F(StartupTest, NamedFileOpensAtTheTop) {
     int openedY = -1;
     std::string openedPath;
     StartupHooks hooks;
+    int serverLaunches = 0;
+    hooks.launchPageServer = [&] { ++serverLaunches; };
     hooks.openPosition = [&](CParaBlock& pos) {
         openedY = pos.GetValue(PARA_STARTPOINT_Y);
         openedPath = pos.GetString(PARA_STR_CURRENT_PATH);
@@ -270,6 +277,9 @@ TEST_F(StartupTest, NamedFileOpensAtTheTop) {
     EXPECT_EQ(Stored("CurrentPath"), "/home/u/novel.txt");
     EXPECT_EQ(MainParaBlock().GetString(PARA_STR_CURRENT_DIR), "/home/u");
     EXPECT_EQ(recent, std::vector<std::string>{"/home/u/novel.txt"});
+    EXPECT_EQ(serverLaunches, 0) << "a text needs no page server";
+    ASSERT_TRUE(RunStartup(hooks, ParseCommandLine({"site.ZIP"}, "/home/u")));
+    EXPECT_EQ(serverLaunches, 1);
 }
 
 TEST_F(StartupTest, FailureWhileOpeningTheFirstPageIsReported) {
