@@ -1,5 +1,7 @@
 #include "app/frameprobe.h"
 
+#include <functional>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -263,7 +265,10 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // named list, sets the named spin to N, picks colour N (0xBBGGRR, or
     // "auto") in the named colour picker or clicks the named button when
     // its check state is not N, "values" takes the named controls' states
-    // as the answer, "drop:PATH,PATH" drops files or folders on it, and
+    // as the answer, "drop:PATH,PATH" drops files or folders on it,
+    // "picture:PATH" takes a picture file as its choose button would,
+    // "preview" answers its preview document once shown, "grab:PNG" saves
+    // a picture of the dialog, and
     // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
     // "clear", "set-default" press those buttons. Answers the list shown
     // before the last step and how the dialog ended.
@@ -275,9 +280,18 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     auto seen = std::make_shared<QString>(QStringLiteral("no dialog"));
     auto result = std::make_shared<int>(-1);
     QStringList steps = words.mid(2);
-    QTimer::singleShot(0, m_frame, [seen, result, steps] {
+    // The command may wait on the page before its dialog opens: the steps
+    // wait for the dialog (for up to a minute).
+    auto takeSteps = std::make_shared<std::function<void(int)>>();
+    *takeSteps = [seen, result, steps, takeSteps, frame = m_frame](int tries) {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
+        if (!dialog) {
+            if (tries < 3000)
+                QTimer::singleShot(20, frame, [takeSteps, tries] {
+                    if (*takeSteps) (*takeSteps)(tries + 1);
+                });
+            return;
+        }
         QObject::connect(dialog, &QDialog::finished, dialog, [result](int code) { *result = code; });
         QListWidget* list = dialog->findChild<QListWidget*>();
         QTreeWidget* rows = dialog->findChild<QTreeWidget*>();
@@ -296,6 +310,16 @@ QString CFrameProbe::Dialog(const QStringList& words) {
                 QMetaObject::invokeMethod(dialog, "DropPaths", Q_ARG(QStringList, step.mid(5).split(',')));
             } else if (step.startsWith("set:")) {
                 SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2));
+            } else if (step.startsWith("picture:")) {
+                QMetaObject::invokeMethod(dialog, "TakePicture", Q_ARG(QString, step.mid(8)));
+            } else if (step == "preview") {
+                // The dialog's preview document once its rebuilds have been shown.
+                QString html;
+                QMetaObject::invokeMethod(dialog, "PreviewHtml", Q_RETURN_ARG(QString, html));
+                *seen = html.simplified();
+                tookValues = true;
+            } else if (step.startsWith("grab:")) {
+                dialog->grab().save(step.mid(5));
             } else if (step == "values") {
                 *seen = NamedControls(dialog);
                 tookValues = true;
@@ -307,8 +331,11 @@ QString CFrameProbe::Dialog(const QStringList& words) {
         }
         // A dialog the steps left open is closed as with its close box.
         if (dialog->isVisible()) dialog->reject();
-    });
+    };
+    QTimer::singleShot(0, m_frame, [takeSteps] { (*takeSteps)(0); });
     m_frame->Commands()->Run(command->id);
+    // The steps hold themselves while they wait; the run is over now.
+    QTimer::singleShot(0, m_frame, [takeSteps] { *takeSteps = nullptr; });
     QString ended = *result == QDialog::Accepted   ? QStringLiteral("ok")
                     : *result == QDialog::Rejected ? QStringLiteral("cancel")
                                                    : QStringLiteral("none");

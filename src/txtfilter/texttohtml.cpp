@@ -65,6 +65,8 @@ size_t NextSpecial(const uint8_t* t, size_t i, size_t length) {
     return i;
 }
 
+}  // namespace
+
 // An attribute value must not end the attribute it sits in.
 std::string AttributeText(const std::string& s) {
     std::string r;
@@ -95,8 +97,6 @@ std::string CssStringText(const std::string& s) {
     }
     return r;
 }
-
-}  // namespace
 
 CTextToHtml::CTextToHtml(TextStyle style, const std::string& codeSet, const bool* leadBytes)
     : m_style(std::move(style)), m_codeSet(codeSet) {

@@ -79,4 +79,11 @@ private:
 extern const char kTableBreak[];
 extern const size_t kTableBreakLength;
 
+// A value written inside a double-quoted attribute, with the characters
+// that would end the attribute or the tag escaped.
+std::string AttributeText(const std::string& s);
+// A font name written inside a double-quoted CSS string, unable to end the
+// string or the style element.
+std::string CssStringText(const std::string& s);
+
 }  // namespace txtfilter

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -29,6 +30,7 @@
 #include "platform/steptrace.h"
 #include "view/popuprules.h"
 #include "view/navigationrules.h"
+#include "view/pagescripts.h"
 #include "view/positionrestorer.h"
 #include "view/textlayoutstore.h"
 #include "view/textroute.h"
@@ -189,6 +191,24 @@ void CPagoraView::ReopenAtSamePlace() {
     // address, the page may show one of its parts, which is loaded again.
     const std::string plain = textroute::WithoutPart(location);
     m_restorer->Expect(plain, offsets.first, offsets.second);
+    if (location != plain) m_browser->Navigate(location);
+    else NavigateTo(location);
+}
+
+void CPagoraView::ReopenAtSameLine() {
+    const std::string location = m_browser->LocationURL();
+    if (location.empty() || location == "about:blank") return;
+    const std::pair<int, int> offsets = GetScrollOffsets();
+    // "TABLE OFFSET" of the character on top of the window, when the page is
+    // a converted text showing its own lines.
+    const std::string spot = m_browser->EvaluateText(PageScript("text-spot").toStdString(), 2000).value_or("");
+    int table = -1, offset = -1;
+    if (offsets.second == 0 || std::sscanf(spot.c_str(), "%d %d", &table, &offset) != 2) {
+        ReopenAtSamePlace();
+        return;
+    }
+    const std::string plain = textroute::WithoutPart(location);
+    m_restorer->ExpectSpot(plain, offsets.first, offsets.second, table, offset);
     if (location != plain) m_browser->Navigate(location);
     else NavigateTo(location);
 }

@@ -34,6 +34,10 @@ public:
     // Opens the page on screen again at the offsets it shows now, so that a
     // text is read anew (in the encoding chosen for it since).
     void ReopenAtSamePlace();
+    // Opens the page on screen again so that a text converted anew in
+    // another style shows the same line on top (its pixel offset changes
+    // with the line height and width); other pages as ReopenAtSamePlace.
+    void ReopenAtSameLine();
     // Applies the download-control flags and option-key colours of the settings.
     void ApplyDisplayControls();
 

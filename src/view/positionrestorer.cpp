@@ -31,7 +31,15 @@ void CPositionRestorer::Expect(const std::string& target, int x, int y) {
     m_y = y;
 }
 
+void CPositionRestorer::ExpectSpot(const std::string& target, int x, int y, int table, int offset) {
+    Expect(target, x, y);
+    m_hasSpot = Pending() && table >= 0 && offset >= 0;
+    m_spotTable = table;
+    m_spotOffset = offset;
+}
+
 void CPositionRestorer::Clear() {
+    m_hasSpot = false;
     m_x = m_y = 0;
     m_timer->stop();
 }
@@ -90,6 +98,10 @@ void CPositionRestorer::Tick() {
         return;
     }
     if (m_probe || !navrules::SameDocument(m_browser->LocationURL(), m_target)) return;
+    if (m_hasSpot) {
+        FindSpot();
+        return;
+    }
     m_probe = true;
     const int x = m_x, y = m_y;
     const std::string target = m_target;
@@ -99,6 +111,48 @@ void CPositionRestorer::Tick() {
         guard->m_probe = false;
         // Only the restore that asked counts; a newer one may have replaced it.
         if (placed && x == guard->m_x && y == guard->m_y && target == guard->m_target) guard->Finish();
+    });
+}
+
+void CPositionRestorer::FindSpot() {
+    // The line's offset in the new layout: the tables above it are laid out
+    // for real first (keeping their heights as placeholders, as Place does),
+    // so the offset stays right when they scroll into view. The answer is the
+    // page's location.href, a line break, and the offset, -1 while the page
+    // has not got that far, -2 when it has no such character.
+    m_probe = true;
+    const bool loaded = m_browser->LoadFinished();
+    const QString script = PageScript("spot-offset")
+                               .arg(m_spotTable)
+                               .arg(m_spotOffset)
+                               .arg(loaded ? QStringLiteral("true") : QStringLiteral("false"));
+    CBrowserControl* asked = m_browser;
+    const std::string target = m_target;
+    const int table = m_spotTable, offset = m_spotOffset;
+    QPointer<CPositionRestorer> guard(this);
+    asked->AskPage(script, [guard, asked, target, table, offset](const QString& text) {
+        if (!guard) return;
+        guard->m_probe = false;
+        if (!guard->m_hasSpot || target != guard->m_target || table != guard->m_spotTable ||
+            offset != guard->m_spotOffset)
+            return;
+        const qsizetype cut = text.lastIndexOf('\n');
+        if (cut < 0 || !asked->Shows(text.left(cut))) return;
+        bool number = false;
+        const int y = text.mid(cut + 1).toInt(&number);
+        if (!number || y == -1) return;
+        guard->m_hasSpot = false;
+        // Not found (-2): the offsets it had before stay.
+        if (y >= 0) {
+            guard->m_x = 0;
+            guard->m_y = y;
+            // The top of the page is where a new load starts: nothing to place.
+            if (y == 0) {
+                guard->Finish();
+                return;
+            }
+        }
+        guard->Tick();
     });
 }
 

@@ -25,6 +25,11 @@ public:
 
     // The offsets to put back once the page at `target` loads.
     void Expect(const std::string& target, int x, int y);
+    // A text page reopened in another style: its place is a character of
+    // table `table` (its `offset`-th among the table's text), put on top of
+    // the window once the page has laid it out; x,y are the offsets it had
+    // before, used when the page has no such character.
+    void ExpectSpot(const std::string& target, int x, int y, int table, int offset);
     // Forgets offsets still waiting.
     void Clear();
     // Forgets them and the start point of the settings: a document opened
@@ -68,4 +73,9 @@ private:
     QElapsedTimer m_lastFitQuestion;
     std::pair<int, int> m_offsetsBeforeLoad{0, 0};
     std::string m_placedIn;  // the page of this load the offsets were put back into
+    // A character to find before the offsets are known (see ExpectSpot).
+    bool m_hasSpot = false;
+    int m_spotTable = 0;
+    int m_spotOffset = 0;
+    void FindSpot();
 };

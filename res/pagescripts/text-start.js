@@ -1,0 +1,1 @@
+(function(limit){var b=document.body;if(!b)return '';var out='',ts=b.getElementsByTagName('td');for(var i=0;i<ts.length&&out.length<limit;i++)out+=ts[i].textContent;return out.slice(0,limit).replace(/\u00a0/g,' ');})(%1)
