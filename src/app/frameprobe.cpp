@@ -262,7 +262,8 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // takes the steps as a user would: "edit:TEXT" types into the edit
     // field, "row:N" selects a list row, "set:NAME:N" picks item N of the
     // named list, sets the named spin to N or clicks the named button when
-    // its check state is not N, "values" takes the named controls' states
+    // its check state is not N (a time field to hour x 100 + minute N),
+    // "text:NAME:TEXT" types into the named edit field, "values" takes the named controls' states
     // as the answer, "drop:PATH,PATH" drops files or folders on it, and
     // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
     // "clear", "set-default" press those buttons. Answers the list shown
@@ -294,6 +295,8 @@ QString CFrameProbe::Dialog(const QStringList& words) {
                 if (rows) rows->setCurrentItem(rows->topLevelItem(step.mid(4).toInt()));
             } else if (step.startsWith("drop:")) {
                 QMetaObject::invokeMethod(dialog, "DropPaths", Q_ARG(QStringList, step.mid(5).split(',')));
+            } else if (step.startsWith("text:")) {
+                if (auto* edit = dialog->findChild<QLineEdit*>(step.section(':', 1, 1))) edit->setText(step.section(':', 2));
             } else if (step.startsWith("set:")) {
                 SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2).toInt());
             } else if (step == "values") {
