@@ -13,7 +13,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimeEdit>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QToolBar>
@@ -26,6 +28,7 @@
 #include "controls/encodingmenu.h"
 #include "controls/filelistbar.h"
 #include "frame/addressbar.h"
+#include "frame/clockcommands.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
 #include "frame/favouritesmenu.h"
@@ -34,6 +37,7 @@
 #include "frame/sidebars.h"
 #include "frame/textencodingswitch.h"
 #include "frame/windowmodes.h"
+#include "view/clockwindow.h"
 #include "view/pagoraview.h"
 
 namespace {
@@ -71,6 +75,8 @@ void SetNamedControl(QDialog* dialog, const QString& name, const QString& text) 
         Q_EMIT combo->activated(value);
     } else if (auto* spin = dialog->findChild<QSpinBox*>(name)) {
         spin->setValue(value);
+    } else if (auto* time = dialog->findChild<QTimeEdit*>(name)) {
+        time->setTime(QTime(value / 100, value % 100));  // hour x 100 + minute
     } else if (auto* button = dialog->findChild<QAbstractButton*>(name)) {
         if (button->isChecked() != (value != 0)) button->click();
     }
@@ -87,8 +93,10 @@ QString NamedControls(QDialog* dialog) {
                                                                     : "0x" + QString::number(picker->Colour(), 16));
         else if (auto* combo = qobject_cast<QComboBox*>(w)) out << w->objectName() + "=" + QString::number(combo->currentIndex());
         else if (auto* spin = qobject_cast<QSpinBox*>(w)) out << w->objectName() + "=" + QString::number(spin->value());
+        else if (auto* time = qobject_cast<QTimeEdit*>(w)) out << w->objectName() + "=" + time->time().toString("HH:mm");
+        else if (auto* edit = qobject_cast<QLineEdit*>(w)) out << w->objectName() + "=" + edit->text();
         else if (auto* button = qobject_cast<QAbstractButton*>(w); button && button->isCheckable())
-            out << w->objectName() + "=" + (button->isChecked() ? "1" : "0");
+            out << w->objectName() + "=" + (button->isChecked() ? "1" : "0") + (button->isEnabled() ? "" : "-");
     }
     return out.join(',');
 }
@@ -225,6 +233,7 @@ QString CFrameProbe::Answer(const QString& question) {
         f->Favourites()->Open(ID_FAVORITE_FIRST + words.value(1).toInt());
         return QStringLiteral("opened");
     }
+    if (key.startsWith("clock") || key.startsWith("alarm")) return Clock(words);
     if (key == "active") return f->isActiveWindow() ? QStringLiteral("1") : QStringLiteral("0");
     if (key == "checked") {
         // "checked COMMAND": its check mark as the menu would show it now.
@@ -262,13 +271,14 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // "dialog COMMAND STEP...": runs the command whose modal dialog then
     // takes the steps as a user would: "edit:TEXT" types into the edit
     // field, "row:N" selects a list row, "set:NAME:N" picks item N of the
-    // named list, sets the named spin to N, picks colour N (0xBBGGRR, or
-    // "auto") in the named colour picker or clicks the named button when
-    // its check state is not N, "values" takes the named controls' states
-    // as the answer, "drop:PATH,PATH" drops files or folders on it,
-    // "picture:PATH" takes a picture file as its choose button would,
-    // "preview" answers its preview document once shown, "grab:PNG" saves
-    // a picture of the dialog, and
+    // named list, sets the named spin to N (a time field to hour x 100 +
+    // minute N), picks colour N (0xBBGGRR, or "auto") in the named colour
+    // picker or clicks the named button when its check state is not N,
+    // "text:NAME:TEXT" types into the named edit field, "values" takes the
+    // named controls' states as the answer, "drop:PATH,PATH" drops files or
+    // folders on it, "picture:PATH" takes a picture file as its choose
+    // button would, "preview" answers its preview document once shown,
+    // "grab:PNG" saves a picture of the dialog, and
     // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
     // "clear", "set-default" press those buttons. Answers the list shown
     // before the last step and how the dialog ended.
@@ -308,6 +318,8 @@ QString CFrameProbe::Dialog(const QStringList& words) {
                 if (rows) rows->setCurrentItem(rows->topLevelItem(step.mid(4).toInt()));
             } else if (step.startsWith("drop:")) {
                 QMetaObject::invokeMethod(dialog, "DropPaths", Q_ARG(QStringList, step.mid(5).split(',')));
+            } else if (step.startsWith("text:")) {
+                if (auto* edit = dialog->findChild<QLineEdit*>(step.section(':', 1, 1))) edit->setText(step.section(':', 2));
             } else if (step.startsWith("set:")) {
                 SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2));
             } else if (step.startsWith("picture:")) {
@@ -353,6 +365,50 @@ QString CFrameProbe::Encoding(const QStringList& words) {
     if (words.value(0) == "encoding-choose") {
         const QString name = words.value(1) == "auto" ? QString() : words.value(1);
         return menu->Pick(name) ? QStringLiteral("chosen") : QStringLiteral("no such encoding");
+    }
+    return {};
+}
+
+QString CFrameProbe::Clock(const QStringList& words) {
+    // "clock": the clock window's place and size on the screen, its alpha,
+    // visibility, paints and shown time, and the main window's client origin
+    // and width ("absent" without a clock); "clock-hit X Y": whether that
+    // point of the clock takes the mouse; "clock-shot PATH": the screen as
+    // the X server shows it; "alarm": the alarm's state; "alarm-now
+    // HH:MM:SS": the time this run takes as now; "alarm-answer snooze|dismiss".
+    CClockCommands* c = m_frame->Clock();
+    CClockWindow* clock = c->Clock();
+    const QString key = words.value(0);
+    if (key == "clock") {
+        if (!clock) return c->ClockSupported() ? QStringLiteral("absent") : QStringLiteral("absent unsupported");
+        const QRect g = clock->geometry();
+        const QPoint client = m_frame->mapToGlobal(QPoint(0, 0));
+        const ClockTime t = clock->Shown();
+        return QStringLiteral("%1,%2 %3x%4 alpha=%5 visible=%6 paints=%7 time=%8:%9:%10 client=%11,%12 width=%13")
+            .arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()).arg(clock->Alpha()).arg(clock->isVisible() ? 1 : 0)
+            .arg(clock->Paints()).arg(t.hour).arg(t.minute).arg(t.second).arg(client.x()).arg(client.y())
+            .arg(m_frame->width());
+    }
+    if (key == "clock-hit")
+        return clock && clock->TakesMouseAt(QPoint(words.value(1).toInt(), words.value(2).toInt())) ? QStringLiteral("1")
+                                                                                                    : QStringLiteral("0");
+    if (key == "clock-shot") {
+        QScreen* screen = m_frame->screen();
+        return screen && screen->grabWindow(0).save(words.value(1)) ? QStringLiteral("saved") : QStringLiteral("failed");
+    }
+    if (key == "alarm")
+        return QStringLiteral("rings=%1 armed=%2 timer=%3 message=%4")
+            .arg(c->Rings()).arg(c->AlarmTime()).arg(c->AlarmTimerRunning() ? 1 : 0)
+            .arg(QString::fromStdString(c->LastMessage()));
+    if (key == "alarm-now") {
+        const QTime t = QTime::fromString(words.value(1), QStringLiteral("HH:mm:ss"));
+        if (!t.isValid()) return QStringLiteral("bad time");
+        c->SetNow(t.msecsSinceStartOfDay() / 1000);
+        return QStringLiteral("set");
+    }
+    if (key == "alarm-answer") {
+        c->SetScriptedAlarmAnswer(words.value(1) == "snooze" ? 0 : words.value(1) == "dismiss" ? 1 : -1);
+        return QStringLiteral("set");
     }
     return {};
 }

@@ -26,12 +26,14 @@ public:
     //   address-type TEXT, address-list   the address bar's completions and list
     //   favourites FOLDER, favourite-open N
     //   encoding-menu, encoding-choose NAME   the text encoding menu
+    //   clock, clock-hit X Y, clock-shot PATH, alarm, alarm-now T, alarm-answer A   the clock and the alarm
     // COMMAND is a number or a stable name.
     QString Answer(const QString& question);
 
 private:
     QString Dialog(const QStringList& words);
     QString Encoding(const QStringList& words);
+    QString Clock(const QStringList& words);
 
     CMainFrame* m_frame;
 };

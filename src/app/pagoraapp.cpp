@@ -18,6 +18,7 @@
 #include "archive/homenames.h"
 #include "archive/rarmanager.h"
 #include "frame/bookmarkcommands.h"
+#include "frame/clockcommands.h"
 #include "frame/mainframe.h"
 #include "view/browsercontrol.h"
 #include "view/messagebox.h"
@@ -99,6 +100,7 @@ bool CPagoraApp::InitInstance() {
             m_driver->Arm();
         }
     };
+    hooks.showClock = [this] { m_frame->Clock()->ShowClock(); };
     hooks.openPosition = [this](CParaBlock& block) {
         if (m_bookmark.empty()) {
             m_frame->View()->OpenPosition(block);

@@ -28,6 +28,7 @@
 #include "frame/autoscrollcommands.h"
 #include "frame/textdisplaycommands.h"
 #include "frame/bookmarkcommands.h"
+#include "frame/clockcommands.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
 #include "frame/documentmemory.h"
@@ -67,6 +68,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_favourites = new CFavouritesMenu(m_view, this);
     m_bookmarks = new CBookmarkCommands(this, m_view, [this](const QString& path) { SyncLocation(path, kFromFrame); });
     m_library = new CLibraryCommands(this, m_sideBars);
+    m_clock = new CClockCommands(this);
     m_memory = std::make_unique<CDocumentMemory>(m_view);
 
     // Each part registers the commands it carries out; the menus show them.
@@ -80,6 +82,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_favourites->RegisterCommands(m_registry);
     m_bookmarks->RegisterCommands(m_registry);
     m_library->RegisterCommands(m_registry);
+    m_clock->RegisterCommands(m_registry);
     m_menus = new CCommandMenus(m_registry, this);
     m_bookmarks->Attach(m_menus);
     m_modes->SetFullScreenAction(m_menus->Action(ID_FULL_SCREEN));
@@ -355,6 +358,7 @@ void CMainFrame::RestoreDefaults(bool askFirst) {
             MainParaBlock().SetValue(PARA_WIDTH_800, 1, false);
             m_modes->ToggleWidth800();
         }
+        m_clock->ShowClock();
     };
     RunRestoreDefaults(MainParaBlock(), confirm, windowSteps);
 }

@@ -15,6 +15,7 @@
 class CAddressBar;
 class CArchivePromptBridge;
 class CBookmarkCommands;
+class CClockCommands;
 class CCommandMenus;
 class CDocumentMemory;
 class CFavouritesMenu;
@@ -45,6 +46,7 @@ public:
     CFavouritesMenu* Favourites() const { return m_favourites; }
     CTextEncodingSwitch* Encodings() const { return m_encodings; }
     CBookmarkCommands* Bookmarks() const { return m_bookmarks; }
+    CClockCommands* Clock() const { return m_clock; }
 
     void SetPaneText(int id, const QString& text);
     void ShowProgress(int position, int total);
@@ -94,6 +96,7 @@ private:
     CArchivePromptBridge* m_prompt = nullptr;
     CBookmarkCommands* m_bookmarks = nullptr;
     CLibraryCommands* m_library = nullptr;
+    CClockCommands* m_clock = nullptr;
     std::unique_ptr<CDocumentMemory> m_memory;
     CLocationSync m_sync;
 };

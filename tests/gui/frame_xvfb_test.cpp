@@ -29,6 +29,7 @@
 // Xlib last: its macros (None, Bool, Status...) would clash with other names.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -202,11 +203,12 @@ struct CDisplayRun {
 // Runs the program of `run` on the display. `onLine` sees each printed line
 // as it comes, to act on the server while the script goes on.
 CDisplayRun RunOnDisplay(const CReaderRun& run, const CXServer& x, const std::vector<std::string>& script,
-                         const std::function<void(const std::string&)>& onLine = {}, int timeoutSeconds = 90) {
+                         const std::function<void(const std::string&)>& onLine = {}, int timeoutSeconds = 90,
+                         const std::string& environment = "") {
     std::string text;
     for (const std::string& line : script) text += line + "\n";
     std::string scriptPath = run.WriteFile("script.txt", text);
-    std::string command = "cd '" + run.Folder() + "' && DISPLAY=" + x.Display() +
+    std::string command = "cd '" + run.Folder() + "' && " + environment + " DISPLAY=" + x.Display() +
                           " QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=xcb timeout " +
                           std::to_string(timeoutSeconds) + " ./Pagora --no-message-boxes --script '" + scriptPath +
                           "' '" + kSamples + "/story.txt' 2>stderr.txt";
@@ -253,7 +255,94 @@ int WidthOf(const std::string& window) {
     return x == std::string::npos || space == std::string::npos ? -1 : std::atoi(window.c_str() + space + 1);
 }
 
+// The colour the X server shows at a point of the screen, as 0xRRGGBB (-1
+// when it cannot be read). No compositing manager runs: what is seen is the
+// windows' own pixels where their shapes let them show.
+long ScreenPixel(const std::string& display, int x, int y) {
+    ::Display* d = XOpenDisplay(display.c_str());
+    if (!d) return -1;
+    long rgb = -1;
+    if (XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap)) {
+        rgb = static_cast<long>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+        XDestroyImage(image);
+    }
+    XCloseDisplay(d);
+    return rgb;
+}
+
 }  // namespace
+
+TEST(FrameXvfb, ClockShowsOnlyItsMarksAndHandsTakesOnlyThemAsHandlesAndFollowsTheWindow) {
+    CXServer x(1280, 800);
+    ASSERT_FALSE(x.Display().empty()) << "Xvfb did not start";
+    CReaderRun run;
+    // A white page that tells of a click reaching it.
+    const std::string page = run.WriteFile(
+        "white.htm", "<html><body style='margin:0;background:#fff;height:2000px' "
+                     "onmousedown=\"document.title='clicked'\"></body></html>");
+    std::string screenshot = "/tmp/shots/clock-over-page.png";
+    std::system("mkdir -p /tmp/shots");
+    long background = -2, mark = -2, centre = -2;
+    bool clicked = false, dragged = false;
+    // Maximised without a window manager the window fills the screen: the
+    // clock (radius 60) stands at (1280 - 120 - 30, 100).
+    std::vector<std::string> script = {
+        "open " + page, "frame alarm-now 10:10:30", "until time=10:10 | frame clock", "frame clock-hit 60 60",
+        "frame clock-hit 3 3", "frame clock-shot " + screenshot,
+        // The click beside the hands reaches the page; the 12 o'clock mark drags.
+        "until clicked | title", "until ^FRAME: 1030,150 | frame clock",
+        "frame move 100 100 900 600", "until ^FRAME: 750,250 | frame clock",
+        // A new radius keeps the top-left corner; hidden by the options, the
+        // clock comes back at its first place after restore defaults.
+        "frame dialog options.clock values set:radius:80 set:transparency:100 ok", "frame clock",
+        "frame dialog options.clock set:showClock:0 ok", "frame clock", "frame restore-defaults",
+        "until ^FRAME: 850,200 | frame clock", "frame clock-shot /tmp/shots/clock-after-restore.png", "close"};
+    int frames = 0;
+    auto r = RunOnDisplay(
+        run, x, script,
+        [&](const std::string& line) {
+            if (!StartsWith(line, "FRAME: ")) return;
+            if (++frames != 5) return;  // the screenshot is taken: the clock is on screen
+            background = ScreenPixel(x.Display(), 1130 + 3, 100 + 3);
+            mark = ScreenPixel(x.Display(), 1130 + 60, 100 + 6);
+            centre = ScreenPixel(x.Display(), 1130 + 60, 100 + 60);
+            clicked = x.Shell("xdotool mousemove 1133 103 sleep 0.2 click 1");
+            dragged = x.Shell("xdotool mousemove 1190 106 sleep 0.2 mousedown 1 sleep 0.2 mousemove 1140 130 "
+                              "sleep 0.2 mousemove 1090 156 sleep 0.2 mouseup 1");
+        },
+        90, "PAGORA_TRANSLUCENT_WINDOWS=1");
+    auto frame = Answers(r, "FRAME");
+    ASSERT_GE(frame.size(), 15u) << r.errors;
+    EXPECT_TRUE(StartsWith(frame[1], "1130,100 120x120 alpha=153 visible=1 ")) << frame[1];
+    EXPECT_TRUE(Has(frame[1], "time=10:10:")) << frame[1];
+    EXPECT_EQ(frame[2], "1") << "the hands take the mouse";
+    EXPECT_EQ(frame[3], "0") << "the background lets it through";
+    // Where nothing is painted the page shows (white); a mark is red.
+    EXPECT_EQ(background, 0xFFFFFF);
+    EXPECT_EQ(mark, 0xFF0000);
+    EXPECT_NE(centre, 0xFFFFFF) << "the hands cover the centre";
+    ASSERT_TRUE(clicked && dragged) << "xdotool is needed";
+    EXPECT_TRUE(Has(Answers(r, "TITLE").at(0), "clicked"));
+    EXPECT_TRUE(StartsWith(frame[5], "1030,150 120x120")) << frame[5];
+    // The window's right edge went from 1280 to 1000 and its top from 0 to 100.
+    EXPECT_TRUE(StartsWith(frame[7], "750,250 120x120")) << frame[7];
+    EXPECT_TRUE(StartsWith(frame[9], "750,250 160x160 alpha=0 visible=1")) << frame[9];
+    EXPECT_EQ(frame[11], "absent");
+    EXPECT_TRUE(StartsWith(frame[13], "850,200 120x120 alpha=153 visible=1")) << frame[13];
+    EXPECT_EQ(Answers(r, "TIMEOUT").size(), 0u);
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+}
+
+TEST(FrameXvfb, NoClockWithoutACompositingManager) {
+    CXServer x(1024, 768);
+    ASSERT_FALSE(x.Display().empty()) << "Xvfb did not start";
+    CReaderRun run;
+    auto r = RunOnDisplay(run, x, {"frame clock", "windows", "frame dialog options.clock values cancel", "close"});
+    ASSERT_EQ(Answers(r, "FRAME").size(), 2u) << r.errors;
+    EXPECT_EQ(Answers(r, "FRAME")[0], "absent unsupported");
+    EXPECT_EQ(Answers(r, "WINDOWS").at(0), "1");
+    EXPECT_TRUE(StartsWith(Answers(r, "FRAME")[1], "showClock=0-,")) << Answers(r, "FRAME")[1];
+}
 
 TEST(FrameXvfb, EscKeyQuitsWhenSetToQuit) {
     CXServer x(1024, 768);
