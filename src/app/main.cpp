@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
     server::ConfigureAllocatorForServer();
     CBrowserControl::RegisterSchemes();
     CPagoraApp app(argc, argv);
+    // One reader per profile: a later start hands its document over and ends.
+    if (app.HandOverToRunningReader()) return 0;
+    if (app.HandOverOnly()) return 1;
     if (!app.InitInstance()) return app.ExitInstance(1);
     int code = app.exec();
     return app.ExitInstance(code);
