@@ -18,3 +18,10 @@ file(GLOB PAGORA_RES_FILES RELATIVE ${CMAKE_SOURCE_DIR}
   ${CMAKE_SOURCE_DIR}/res/*.page ${CMAKE_SOURCE_DIR}/res/*.HTM ${CMAKE_SOURCE_DIR}/res/*.htm
   ${CMAKE_SOURCE_DIR}/res/bk/* ${CMAKE_SOURCE_DIR}/res/icons/*)
 qt_add_resources(Pagora pagora_res PREFIX "/" BASE ${CMAKE_SOURCE_DIR} FILES ${PAGORA_RES_FILES})
+
+# The help page and the icon beside the program, as an installation has them
+# in its share folder: the help command and the launchers find them there.
+add_custom_command(TARGET Pagora POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/docs/help/Pagora.htm $<TARGET_FILE_DIR:Pagora>/Pagora.htm
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/res/icons/pagora.svg $<TARGET_FILE_DIR:Pagora>/pagora.svg
+  VERBATIM)

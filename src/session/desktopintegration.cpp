@@ -109,7 +109,7 @@ bool WriteEntry(const std::string& path, const std::string& text, mode_t mode) {
 
 std::string CommonKeys(const std::string& programPath) {
     return "Type=Application\n"
-           "Version=1.5\n"
+           "Version=1.4\n"
            "Name=Pagora\n"
            "GenericName=E-book Reader\n"
            "GenericName[zh_CN]=电子书阅读器\n"
