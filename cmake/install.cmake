@@ -37,10 +37,10 @@ set(CPACK_PACKAGE_NAME pagora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Pagora <pagora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reader for e-books and saved web pages")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Reader for e-books and saved web pages
- Pagora reads HTML pages, plain-text files (GBK, GB18030, UTF-8 and others),
- folders, and ZIP, MAFF and RAR archives of pages without unpacking them.
- It keeps the reading position, bookmarks and a bookshelf.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Pagora reads HTML pages, plain-text files (GBK, GB18030, UTF-8 and others),
+folders, and ZIP, MAFF and RAR archives of pages without unpacking them.
+It keeps the reading position, bookmarks and a bookshelf.")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
