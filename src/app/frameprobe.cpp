@@ -22,6 +22,7 @@
 #include "controls/archivebar.h"
 #include "controls/encodingmenu.h"
 #include "controls/filelistbar.h"
+#include "controls/linklabel.h"
 #include "frame/addressbar.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
@@ -256,7 +257,7 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // its check state is not N, "values" takes the named controls' states
     // as the answer, "drop:PATH,PATH" drops files or folders on it, and
     // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
-    // "clear", "set-default" press those buttons. Answers the list shown
+    // "clear", "set-default" press those buttons; "link:NAME" clicks the named link field. Answers the list shown
     // before the last step and how the dialog ended.
     static const QHash<QString, QString> kButtons = {{"add", "添加"}, {"delete", "删除"}, {"up", "上移"},
         {"down", "下移"}, {"save", "保存"}, {"cancel", "放弃"}, {"ok", "确定"}, {"open", "打开"}, {"leave", "离开"},
@@ -285,6 +286,9 @@ QString CFrameProbe::Dialog(const QStringList& words) {
                 if (rows) rows->setCurrentItem(rows->topLevelItem(step.mid(4).toInt()));
             } else if (step.startsWith("drop:")) {
                 QMetaObject::invokeMethod(dialog, "DropPaths", Q_ARG(QStringList, step.mid(5).split(',')));
+            } else if (step.startsWith("link:")) {
+                // A click on the named link field.
+                if (auto* link = dialog->findChild<CLinkLabel*>(step.mid(5))) link->Open();
             } else if (step.startsWith("set:")) {
                 SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2).toInt());
             } else if (step == "values") {
