@@ -27,6 +27,7 @@
 #include "controls/colourpicker.h"
 #include "controls/encodingmenu.h"
 #include "controls/filelistbar.h"
+#include "controls/linklabel.h"
 #include "frame/addressbar.h"
 #include "frame/clockcommands.h"
 #include "frame/commandids.h"
@@ -280,7 +281,7 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // button would, "preview" answers its preview document once shown,
     // "grab:PNG" saves a picture of the dialog, and
     // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
-    // "clear", "set-default" press those buttons. Answers the list shown
+    // "clear", "set-default" press those buttons; "link:NAME" clicks the named link field. Answers the list shown
     // before the last step and how the dialog ended.
     static const QHash<QString, QString> kButtons = {{"add", "添加"}, {"delete", "删除"}, {"up", "上移"},
         {"down", "下移"}, {"save", "保存"}, {"cancel", "放弃"}, {"ok", "确定"}, {"open", "打开"}, {"leave", "离开"},
@@ -320,6 +321,9 @@ QString CFrameProbe::Dialog(const QStringList& words) {
                 QMetaObject::invokeMethod(dialog, "DropPaths", Q_ARG(QStringList, step.mid(5).split(',')));
             } else if (step.startsWith("text:")) {
                 if (auto* edit = dialog->findChild<QLineEdit*>(step.section(':', 1, 1))) edit->setText(step.section(':', 2));
+            } else if (step.startsWith("link:")) {
+                // A click on the named link field.
+                if (auto* link = dialog->findChild<CLinkLabel*>(step.mid(5))) link->Open();
             } else if (step.startsWith("set:")) {
                 SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2));
             } else if (step.startsWith("picture:")) {

@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
     CBrowserControl::RegisterSchemes();
     CPagoraApp app(argc, argv);
     steptrace::Mark("application object");
+    // One reader per profile: a later start hands its document over and ends.
+    if (app.HandOverToRunningReader()) return 0;
+    if (app.HandOverOnly()) return 1;
     if (!app.InitInstance()) return app.ExitInstance(1);
     int code = app.exec();
     return app.ExitInstance(code);

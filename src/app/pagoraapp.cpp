@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QTextStream>
 #include <QTimer>
@@ -9,6 +10,10 @@
 #include "platform/steptrace.h"
 #include "settings/parablock.h"
 #include "app/scriptdriver.h"
+#include "app/singleinstance.h"
+#include "frame/windowmodes.h"
+#include "platform/modulepath.h"
+#include "view/locationorigin.h"
 #include "settings/sidefiles.h"
 #include "session/addressmapping.h"
 #include "session/bookshelf.h"
@@ -28,11 +33,33 @@
 
 CPagoraApp::CPagoraApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Pagora"));
+    // The window manager matches the window to the installed desktop entry.
+    setDesktopFileName(QStringLiteral("pagora"));
+    UseDesktopIcons();
     setQuitOnLastWindowClosed(true);
     ParseOptions();
 }
 
 CPagoraApp::~CPagoraApp() = default;
+
+void CPagoraApp::UseDesktopIcons() {
+    // The desktop's own icon theme where it names one; Breeze (or Adwaita)
+    // from Debian fills the gaps, and stands in on a bare X server.
+    QString fallback;
+    for (const QString& theme : {QStringLiteral("breeze"), QStringLiteral("Adwaita")}) {
+        for (const QString& base : QIcon::themeSearchPaths())
+            if (QFileInfo::exists(base + "/" + theme + "/index.theme")) {
+                fallback = theme;
+                break;
+            }
+        if (!fallback.isEmpty()) break;
+    }
+    if (!fallback.isEmpty()) {
+        QIcon::setFallbackThemeName(fallback);
+        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) QIcon::setThemeName(fallback);
+    }
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("pagora"), QIcon(QStringLiteral(":/res/icons/pagora.svg"))));
+}
 
 void CPagoraApp::ParseOptions() {
     QStringList args = arguments();
@@ -47,12 +74,34 @@ void CPagoraApp::ParseOptions() {
         else if (a == "--no-message-boxes") readerbox::SetPrintInsteadOfBoxes(true);
         else if (a == "--report-first-load") m_reportFirstLoad = true;
         else if (a == "--trace-startup") continue;  // read by main before the application object
+        else if (a == "--hand-over-only") m_handOverOnly = true;
         else if (a == "--text-viewer") {
             std::string viewer;
             value(&viewer);
             CPagoraView::SetTextViewer(viewer);
         } else m_documentArgs.push_back(a.toStdString());
     }
+}
+
+bool CPagoraApp::HandOverToRunningReader() {
+    const bool scripted = !m_script.empty() || !m_screenshot.empty() || m_reportFirstLoad || !m_bookmark.empty();
+    if (scripted && !m_handOverOnly) return false;
+    ParsedCommandLine cmd = ParseCommandLine(m_documentArgs, QDir::currentPath().toStdString());
+    QString path = cmd.action == CommandAction::Open ? QString::fromStdString(cmd.path) : QString();
+    CSingleInstance other(QString::fromStdString(platform::ProfileFolder()));
+    return other.HandOver(path);
+}
+
+void CPagoraApp::ListenForLaterReaders() {
+    m_instance = new CSingleInstance(QString::fromStdString(platform::ProfileFolder()), this);
+    // Another reader of this profile took the name first (both started at
+    // once): this one runs on without listening.
+    if (!m_instance->Listen()) return;
+    connect(m_instance, &CSingleInstance::Requested, this, [this](const QString& path) {
+        if (!m_frame) return;
+        m_frame->Modes()->BringToFront();
+        if (!path.isEmpty()) m_frame->SyncLocation(path, kFromFrame);
+    });
 }
 
 bool CPagoraApp::InitInstance() {
@@ -85,6 +134,7 @@ bool CPagoraApp::InitInstance() {
         m_frame->show();
         steptrace::Mark("main window shown");
         m_frame->View()->InitialUpdate();
+        ListenForLaterReaders();
         QStringList commands;
         if (!m_script.empty()) {
             QFile file(QString::fromStdString(m_script));

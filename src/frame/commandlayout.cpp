@@ -110,10 +110,6 @@ const std::vector<PlannedCommand>& PlannedCommands() {
         {ID_SCROLL_OPTIONS, "options.scrolling", "页面滚动...", "设置页面滚动的方式、速度等\n页面滚动选项"},
         {ID_ESC_OPTIONS, "options.esc-key", "ESC键...", "配置按下ESC键后的行为\nESC键"},
         {ID_IE_OPTIONS, "options.browser", "IE选项...", "打开IE选项对话框\nIE选项"},
-        {ID_CONTEXT_MENU, "options.context-menu", "加入资源管理器右键菜单(&E)",
-         "在资源管理器右键菜单中加入用Pagora打开文件\n右键菜单"},
-        {ID_SHORTCUTS, "options.shortcuts", "创建快捷方式...", "为快速启动本软件创建快捷方式\n创建快捷方式"},
-        {ID_HELP, "help.contents", "使用说明", "打开使用说明文件\n使用说明"},
     };
     return planned;
 }

@@ -6,8 +6,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -19,41 +17,56 @@
 
 namespace {
 
-// A tool-bar picture: the platform's icon where it has one, else the first
-// character of the tool tip on a small tile.
+// A tool-bar picture from the desktop's icon theme, by freedesktop names
+// (the first the theme has; the fallback theme fills the gaps).
 QIcon CommandIcon(const Command& command) {
-    static const QHash<QString, QStyle::StandardPixmap> kStandard = {
-        {"file.open", QStyle::SP_DialogOpenButton},          {"file.save-as", QStyle::SP_DialogSaveButton},
-        {"go.back", QStyle::SP_ArrowBack},                   {"go.forward", QStyle::SP_ArrowForward},
-        {"go.stop", QStyle::SP_BrowserStop},                 {"go.refresh", QStyle::SP_BrowserReload},
-        {"go.home", QStyle::SP_DirHomeIcon},                 {"go.folder-home", QStyle::SP_DirOpenIcon},
-        {"go.parent-folder", QStyle::SP_FileDialogToParent}, {"view.file-list", QStyle::SP_FileDialogListView},
-        {"view.archive-bar", QStyle::SP_FileDialogDetailedView}, {"view.full-screen", QStyle::SP_TitleBarMaxButton},
-        {"view.auto-scroll", QStyle::SP_MediaPlay},          {"help.about", QStyle::SP_MessageBoxInformation},
-        {"help.contents", QStyle::SP_DialogHelpButton},      {"go.locate-file", QStyle::SP_FileDialogContentsView},
+    static const QHash<QString, QStringList> kNames = {
+        {"file.open", {"document-open"}},
+        {"file.save-as", {"document-save-as"}},
+        {"file.print", {"document-print"}},
+        {"file.print-preview", {"document-print-preview"}},
+        {"file.page-setup", {"document-page-setup", "document-properties"}},
+        {"file.import-export", {"document-import", "document-export"}},
+        {"file.exit", {"application-exit"}},
+        {"go.back", {"go-previous"}},
+        {"go.forward", {"go-next"}},
+        {"go.stop", {"process-stop"}},
+        {"go.refresh", {"view-refresh"}},
+        {"go.home", {"go-home"}},
+        {"go.folder-home", {"go-first", "folder-open"}},
+        {"go.parent-folder", {"go-up"}},
+        {"go.locate-file", {"find-location", "edit-find"}},
+        {"page.find", {"edit-find"}},
+        {"page.web-search", {"system-search", "edit-find"}},
+        {"bookmarks.add", {"bookmark-new"}},
+        {"bookmarks.organize", {"bookmarks-organize", "bookmarks", "user-bookmarks"}},
+        {"view.file-list", {"view-list-tree", "view-list-details"}},
+        {"view.archive-bar", {"package-x-generic", "application-x-archive"}},
+        {"view.full-screen", {"view-fullscreen"}},
+        {"view.display-width", {"zoom-fit-width", "zoom-fit-best"}},
+        {"view.zoom", {"zoom-in"}},
+        {"view.auto-scroll", {"media-playback-start"}},
+        {"view.source", {"text-html", "text-x-generic"}},
+        {"view.decoded-source", {"text-x-script", "text-x-generic"}},
+        {"view.text", {"text-plain", "text-x-generic"}},
+        {"options.html-display", {"preferences-desktop-color", "preferences-desktop-theme"}},
+        {"options.text-display", {"preferences-desktop-font", "format-text-bold"}},
+        {"options.scrolling", {"configure", "preferences-system"}},
+        {"options.restore-session", {"document-revert", "view-history"}},
+        {"library.manage", {"bookcase", "folder-documents"}},
+        {"library.default-shelf", {"folder-bookmark", "folder-favorites", "folder"}},
+        {"help.about", {"help-about"}},
+        {"help.contents", {"help-contents"}},
+        {"help.check-update", {"system-software-update", "download", "go-down"}},
     };
-    QString name = QString::fromStdString(command.name);
-    if (kStandard.contains(name)) return QApplication::style()->standardIcon(kStandard.value(name));
-    return CCommandMenus::LetterTile(QString::fromStdString(command.toolTip).left(1));
+    for (const QString& name : kNames.value(QString::fromStdString(command.name))) {
+        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    }
+    // A command without a picture of its own gets the theme's generic one.
+    return QIcon::fromTheme(QStringLiteral("application-x-executable"));
 }
 
 }  // namespace
-
-QIcon CCommandMenus::LetterTile(const QString& letter) {
-    QPixmap pixmap(20, 20);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x3d, 0x6a, 0x9e));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(1, 1, 18, 18), 4, 4);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setPixelSize(13);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, letter);
-    return QIcon(pixmap);
-}
 
 CCommandMenus::CCommandMenus(const CCommandRegistry& registry, QMainWindow* window)
     : QObject(window), m_registry(registry) {

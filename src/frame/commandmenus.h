@@ -46,9 +46,6 @@ public:
     // Enables or disables a command's actions until the next Refresh.
     void SetEnabled(int id, bool enabled);
 
-    // A small tile with a letter, for pictures the platform does not have.
-    static QIcon LetterTile(const QString& letter);
-
 private:
     QAction* MakeAction(int id, QObject* parent, bool withShortcut = true);
 

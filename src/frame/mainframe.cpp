@@ -7,7 +7,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
@@ -21,6 +20,7 @@
 #include "archive/archiveprompt.h"
 #include "controls/archivebar.h"
 #include "controls/filelistbar.h"
+#include "dialogs/aboutdialog.h"
 #include "dialogs/homenamedialog.h"
 #include "dialogs/passworddialog.h"
 #include "frame/addressbar.h"
@@ -31,6 +31,7 @@
 #include "frame/clockcommands.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
+#include "frame/desktopcommands.h"
 #include "frame/documentmemory.h"
 #include "frame/favouritesmenu.h"
 #include "frame/librarycommands.h"
@@ -83,6 +84,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_bookmarks->RegisterCommands(m_registry);
     m_library->RegisterCommands(m_registry);
     m_clock->RegisterCommands(m_registry);
+    RegisterDesktopCommands(m_registry, this);
     m_menus = new CCommandMenus(m_registry, this);
     m_bookmarks->Attach(m_menus);
     m_modes->SetFullScreenAction(m_menus->Action(ID_FULL_SCREEN));
@@ -228,14 +230,8 @@ void CMainFrame::EditArchiveHomeNames() {
 }
 
 void CMainFrame::ShowAbout() {
-    QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("关于Pagora"));
-    box.setTextFormat(Qt::RichText);
-    box.setText(QStringLiteral("<b>Pagora</b><br>Pagora Version 1.34<br><br>"
-                               "<a href=\"mailto:pagora@example.org\">pagora@example.org</a><br>"
-                               "<a href=\"https://example.org/pagora/\">https://example.org/pagora/</a>"));
-    box.setTextInteractionFlags(Qt::TextBrowserInteraction);
-    box.exec();
+    CAboutDialog dialog(this);
+    dialog.exec();
 }
 
 void CMainFrame::SetPaneText(int id, const QString& text) { m_statusBar->SetPaneText(id, text); }

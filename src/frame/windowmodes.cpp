@@ -1,5 +1,7 @@
 #include "frame/windowmodes.h"
 
+#include <QApplication>
+
 #include <QAction>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -64,8 +66,7 @@ void CWindowModes::OnEsc() {
 void CWindowModes::HideToTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;  // the window stays as it is
     if (!m_tray) {
-        QIcon icon = m_window->windowIcon().isNull() ? CCommandMenus::LetterTile("P") : m_window->windowIcon();
-        m_tray = new QSystemTrayIcon(icon, m_window);
+        m_tray = new QSystemTrayIcon(QApplication::windowIcon(), m_window);
         m_tray->setToolTip(QStringLiteral("Pagora"));
         connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
             if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::Context) ReturnFromTray();
@@ -93,6 +94,17 @@ void CWindowModes::ReturnFromTray() {
     m_window->raise();
     m_window->activateWindow();
     if (m_tray) m_tray->hide();
+}
+
+void CWindowModes::BringToFront() {
+    if (!m_window->isVisible()) {
+        ReturnFromTray();
+        return;
+    }
+    if (m_window->isMinimized()) m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
 }
 
 void CWindowModes::ToggleWidth800() {

@@ -35,6 +35,10 @@ public:
     // Esc: quits, or hides to the notification area (PARA_ESC_KEY 1).
     void OnEsc();
     QSystemTrayIcon* TrayIcon() const { return m_tray; }
+    // The window to the front and focused: back from the notification area,
+    // out of the minimised state (keeping maximised or full screen), raised
+    // and activated, also when it stands on another workspace.
+    void BringToFront();
 
 signals:
     // A mode changed: check marks may be out of date.

@@ -72,6 +72,26 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext) {
 
 std::string ProgramFolder() { return FolderOf(ProgramPath()); }
 
+std::string InstalledDataFolder() {
+    std::string folder = ProgramFolder();
+    const std::string bin = "/bin";
+    if (folder.size() < bin.size() || folder.compare(folder.size() - bin.size(), bin.size(), bin) != 0) return {};
+    std::string data = folder.substr(0, folder.size() - bin.size()) + "/share/pagora";
+    struct stat st;
+    return stat(data.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? data : std::string();
+}
+
+std::string TextFilterLibraryPath() {
+    std::string beside = ReplaceExtension(ProgramPath(), "") + "_txt.so";
+    if (access(beside.c_str(), F_OK) == 0) return beside;
+    std::string data = InstalledDataFolder();
+    if (data.empty()) return beside;
+    // "<prefix>/share/pagora" -> "<prefix>/lib/pagora/<name>_txt.so"
+    std::string prefix = data.substr(0, data.size() - std::string("/share/pagora").size());
+    std::string name = beside.substr(beside.rfind('/') + 1);
+    return prefix + "/lib/pagora/" + name;
+}
+
 std::string ProfileFolder() {
     {
         std::lock_guard<std::mutex> lock(s_mutex);
@@ -85,7 +105,7 @@ std::string ProfileFolder() {
         return explicitFolder;
     }
     std::string folder = ProgramFolder();
-    if (access(folder.c_str(), W_OK) == 0) return folder;
+    if (InstalledDataFolder().empty() && access(folder.c_str(), W_OK) == 0) return folder;
     std::string base;
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && xdg[0] == '/') {

@@ -18,7 +18,17 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 // The folder that holds the program (no trailing slash, "/" for the root).
 std::string ProgramFolder();
 
-// Where side files live: the program's folder when it is writable, otherwise
+// "<prefix>/share/pagora" when the program lies in "<prefix>/bin" of an
+// installation (that folder exists), else empty: the program runs from its
+// build or unpacked folder.
+std::string InstalledDataFolder();
+// The text filter library: beside the program, or in "<prefix>/lib/pagora"
+// of an installation.
+std::string TextFilterLibraryPath();
+
+// Where side files live: the program's folder when it is writable and the
+// program is not installed (an installed program's folder is shared by every
+// user, even when root may write it), otherwise
 // $XDG_CONFIG_HOME/Pagora (default ~/.config/Pagora), created when missing.
 // An absolute $PAGORA_PROFILE_DIR, when set, is used instead (created when missing).
 std::string ProfileFolder();

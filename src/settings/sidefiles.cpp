@@ -21,8 +21,9 @@ SideFiles MakeSideFiles() {
     f.blb = platform::ProfileSideFile(".blb");
     f.flt = platform::ProfileSideFile(".flt");
     f.css = platform::ProfileSideFile(".css");
-    // The library is found beside the program, not in the profile folder.
-    f.txtLib = platform::ReplaceExtension(platform::ProgramPath(), "") + "_txt.so";
+    // The library is found beside the program (or in an installation's
+    // library folder), not in the profile folder.
+    f.txtLib = platform::TextFilterLibraryPath();
     return f;
 }
 

@@ -31,6 +31,16 @@ void Message(QWidget* parent, const std::string& text) {
     QMessageBox::information(parent, QStringLiteral("Pagora"), QString::fromStdString(text));
 }
 
+void Warning(QWidget* parent, const std::string& text) {
+    ++s_messages;
+    if (s_print) {
+        std::printf("WARNING: %s\n", text.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    QMessageBox::warning(parent, QStringLiteral("Pagora"), QString::fromStdString(text));
+}
+
 bool AskYesNo(QWidget* parent, const std::string& text) {
     if (s_print) {
         std::printf("QUESTION: %s\n", text.c_str());

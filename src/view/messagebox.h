@@ -9,6 +9,8 @@ namespace readerbox {
 
 // An OK box with the text.
 void Message(QWidget* parent, const std::string& text);
+// An OK box with the warning sign.
+void Warning(QWidget* parent, const std::string& text);
 // A Yes/No box; true only for Yes.
 bool AskYesNo(QWidget* parent, const std::string& text);
 // An OK/Cancel box; true only for OK.

@@ -34,7 +34,7 @@ TEST(FrameGui, CommandsAreHandledOrHiddenAndToolBarKeepsItsOrder) {
     EXPECT_TRUE(Has(actions, "57624:0")) << actions;
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1),
               "57601 57604 | 32787 32788 32778 32779 32789 | 32791 32790 | 32795 32799 | 32780 32797 | 32830 32796 | "
-              "32804 | 32815 32814 | 32811 32812 32813 | 32808 | 32830 33157 33158 33159 | 57664 32818");
+              "32804 | 32815 32814 | 32811 32812 32813 | 32808 | 32830 33157 33158 33159 | 57664 57670 32818");
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 2), "menu=1 tool=1 address=0 status=1");
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 3), "menu=1 tool=1 address=1 status=1");
 }
@@ -54,9 +54,10 @@ TEST(FrameGui, MenusShowOnlyBuiltCommandsAndCommandsGoByName) {
         << menus;
     EXPECT_TRUE(Has(menus, "定位/文件定位|书签/加入书签...|书签/整理书签...|-|在页面中查找...")) << menus;
     EXPECT_TRUE(Has(menus, "|文件列表|书库相关/缺省书架|书库相关/书库管理...|-|全屏|")) << menus;
-    EXPECT_TRUE(Has(menus, "选项(&O): 压缩文件密码管理...|压缩文件主页管理...|页面滚动...|-|启动时自动恢复现场|恢复默认选项 ; ")) << menus;
-    EXPECT_TRUE(Has(menus, "帮助(&H): 关于Pagora...|检查更新...")) << menus;
-    for (const char* hidden : {"显示比例", "IE选项", "使用说明", "--"})
+    EXPECT_TRUE(Has(menus, "选项(&O): 压缩文件密码管理...|压缩文件主页管理...|页面滚动...|-|启动时自动恢复现场|恢复默认选项|-|"
+                           "加入资源管理器右键菜单(&E)|创建快捷方式... ; ")) << menus;
+    EXPECT_TRUE(Has(menus, "帮助(&H): 使用说明|关于Pagora...|检查更新...")) << menus;
+    for (const char* hidden : {"显示比例", "IE选项", "--"})
         EXPECT_FALSE(Has(menus, hidden)) << hidden << " in " << menus;
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "menu=1 tool=1 address=0 status=1");
     EXPECT_EQ(CReaderRun::Value(out, "FRAME", 2), "[start,index,default,content,contents] cancel");

@@ -1,4 +1,5 @@
 // The program path, profile folder, listening-port table and code page conversions.
+#include <filesystem>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -63,6 +64,38 @@ TEST(ModulePath, ProgramPathAndProfileFolder) {
     if (oldXdg.empty()) unsetenv("XDG_CONFIG_HOME");
     else setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
     EXPECT_EQ(ProgramPath(), real);
+}
+
+TEST(ModulePath, InstalledProgramKeepsSettingsInTheUsersFolder) {
+    TempFolder dir;
+    std::string oldXdg = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+    setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+    unsetenv("PAGORA_PROFILE_DIR");
+    std::filesystem::create_directories(dir.File("prefix/bin"));
+    SetProgramPathForTesting(dir.File("prefix/bin/Pagora"));
+    // A writable bin folder without an installation beside it is a build folder.
+    EXPECT_EQ(InstalledDataFolder(), "");
+    EXPECT_EQ(ProfileFolder(), dir.File("prefix/bin"));
+    EXPECT_EQ(TextFilterLibraryPath(), dir.File("prefix/bin/Pagora_txt.so"));
+
+    // Installed: the settings go to the user's folder even though root may write bin.
+    std::filesystem::create_directories(dir.File("prefix/share/pagora"));
+    EXPECT_EQ(InstalledDataFolder(), dir.File("prefix/share/pagora"));
+    EXPECT_EQ(ProfileFolder(), dir.File("config/Pagora"));
+    EXPECT_EQ(TextFilterLibraryPath(), dir.File("prefix/lib/pagora/Pagora_txt.so"));
+    // A library beside the program still comes first.
+    dir.Write("prefix/bin/Pagora_txt.so", "");
+    EXPECT_EQ(TextFilterLibraryPath(), dir.File("prefix/bin/Pagora_txt.so"));
+
+    // Only a folder named "bin" marks an installation.
+    std::filesystem::create_directories(dir.File("opt/share/pagora"));
+    std::filesystem::create_directories(dir.File("opt/binaries"));
+    SetProgramPathForTesting(dir.File("opt/binaries/Pagora"));
+    EXPECT_EQ(InstalledDataFolder(), "");
+
+    SetProgramPathForTesting("");
+    if (oldXdg.empty()) unsetenv("XDG_CONFIG_HOME");
+    else setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
 }
 
 TEST(TcpTable, ParsesListeningRowsOnly) {
