@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSystemTrayIcon>
@@ -28,6 +29,7 @@
 #include "frame/favouritesmenu.h"
 #include "frame/mainframe.h"
 #include "frame/progressstatusbar.h"
+#include "view/popuprules.h"
 #include "frame/sidebars.h"
 #include "frame/textencodingswitch.h"
 #include "frame/windowmodes.h"
@@ -77,6 +79,8 @@ QString NamedControls(QDialog* dialog) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
         if (auto* combo = qobject_cast<QComboBox*>(w)) out << w->objectName() + "=" + QString::number(combo->currentIndex());
         else if (auto* spin = qobject_cast<QSpinBox*>(w)) out << w->objectName() + "=" + QString::number(spin->value());
+        else if (auto* text = qobject_cast<QPlainTextEdit*>(w))
+            out << w->objectName() + "=" + text->toPlainText().replace('\n', QLatin1String("\\n"));
         else if (auto* button = qobject_cast<QAbstractButton*>(w); button && button->isCheckable())
             out << w->objectName() + "=" + (button->isChecked() ? "1" : "0");
     }
@@ -215,6 +219,11 @@ QString CFrameProbe::Answer(const QString& question) {
         f->Favourites()->Open(ID_FAVORITE_FIRST + words.value(1).toInt());
         return QStringLiteral("opened");
     }
+    if (key == "popups") {
+        // How the windows pages asked for were answered so far.
+        const popuprules::Tally t = popuprules::Answers();
+        return QStringLiteral("refused=%1 here=%2 own=%3").arg(t.cancelled).arg(t.openedHere).arg(t.ownWindows);
+    }
     if (key == "active") return f->isActiveWindow() ? QStringLiteral("1") : QStringLiteral("0");
     if (key == "checked") {
         // "checked COMMAND": its check mark as the menu would show it now.
@@ -251,7 +260,8 @@ QString CFrameProbe::Answer(const QString& question) {
 QString CFrameProbe::Dialog(const QStringList& words) {
     // "dialog COMMAND STEP...": runs the command whose modal dialog then
     // takes the steps as a user would: "edit:TEXT" types into the edit
-    // field, "row:N" selects a list row, "set:NAME:N" picks item N of the
+    // field, "text:LINE\nLINE" fills the multi-line field ("\n" a line
+    // break, "\s" a blank), "row:N" selects a list row, "set:NAME:N" picks item N of the
     // named list, sets the named spin to N or clicks the named button when
     // its check state is not N, "values" takes the named controls' states
     // as the answer, "drop:PATH,PATH" drops files or folders on it, and
@@ -280,6 +290,9 @@ QString CFrameProbe::Dialog(const QStringList& words) {
             if (!tookValues) *seen = QStringLiteral("[%1]").arg(items.join(','));
             if (step.startsWith("edit:")) {
                 if (auto* edit = dialog->findChild<QLineEdit*>()) edit->setText(step.mid(5));
+            } else if (step.startsWith("text:")) {
+                if (auto* edit = dialog->findChild<QPlainTextEdit*>())
+                    edit->setPlainText(step.mid(5).replace("\\n", "\n").replace("\\s", " "));
             } else if (step.startsWith("row:")) {
                 if (list) list->setCurrentRow(step.mid(4).toInt());
                 if (rows) rows->setCurrentItem(rows->topLevelItem(step.mid(4).toInt()));
