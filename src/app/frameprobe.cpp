@@ -261,7 +261,8 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // "dialog COMMAND STEP...": runs the command whose modal dialog then
     // takes the steps as a user would: "edit:TEXT" types into the edit
     // field, "text:LINE\nLINE" fills the multi-line field ("\n" a line
-    // break, "\s" a blank), "row:N" selects a list row, "set:NAME:N" picks item N of the
+    // break, "\s" a blank), "shot:PATH" saves a picture of the dialog,
+    // "row:N" selects a list row, "set:NAME:N" picks item N of the
     // named list, sets the named spin to N or clicks the named button when
     // its check state is not N, "values" takes the named controls' states
     // as the answer, "drop:PATH,PATH" drops files or folders on it, and
@@ -293,6 +294,8 @@ QString CFrameProbe::Dialog(const QStringList& words) {
             } else if (step.startsWith("text:")) {
                 if (auto* edit = dialog->findChild<QPlainTextEdit*>())
                     edit->setPlainText(step.mid(5).replace("\\n", "\n").replace("\\s", " "));
+            } else if (step.startsWith("shot:")) {
+                dialog->grab().save(step.mid(5));
             } else if (step.startsWith("row:")) {
                 if (list) list->setCurrentRow(step.mid(4).toInt());
                 if (rows) rows->setCurrentItem(rows->topLevelItem(step.mid(4).toInt()));
