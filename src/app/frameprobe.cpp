@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "controls/archivebar.h"
+#include "controls/colourpicker.h"
 #include "controls/encodingmenu.h"
 #include "controls/filelistbar.h"
 #include "frame/addressbar.h"
@@ -60,8 +61,12 @@ void DescribeMenu(QMenu* menu, const QString& prefix, QStringList& out, bool sep
 
 
 // The controls of a dialog by their object names, as a user would set them.
-void SetNamedControl(QDialog* dialog, const QString& name, int value) {
-    if (auto* combo = dialog->findChild<QComboBox*>(name)) {
+void SetNamedControl(QDialog* dialog, const QString& name, const QString& text) {
+    const int value = text.toInt();
+    if (auto* picker = dialog->findChild<CColourPicker*>(name)) {
+        // A colour as 0xBBGGRR (or decimal); "auto" picks "缺省".
+        picker->Choose(text == QLatin1String("auto") ? CColourPicker::kAutomatic : text.toUInt(nullptr, 0));
+    } else if (auto* combo = dialog->findChild<QComboBox*>(name)) {
         combo->setCurrentIndex(value);
         Q_EMIT combo->activated(value);
     } else if (auto* spin = dialog->findChild<QSpinBox*>(name)) {
@@ -77,7 +82,10 @@ QString NamedControls(QDialog* dialog) {
     QStringList out;
     for (QWidget* w : dialog->findChildren<QWidget*>()) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
-        if (auto* combo = qobject_cast<QComboBox*>(w)) out << w->objectName() + "=" + QString::number(combo->currentIndex());
+        if (auto* picker = qobject_cast<CColourPicker*>(w))
+            out << w->objectName() + "=" + (picker->IsAutomatic() ? QStringLiteral("auto")
+                                                                    : "0x" + QString::number(picker->Colour(), 16));
+        else if (auto* combo = qobject_cast<QComboBox*>(w)) out << w->objectName() + "=" + QString::number(combo->currentIndex());
         else if (auto* spin = qobject_cast<QSpinBox*>(w)) out << w->objectName() + "=" + QString::number(spin->value());
         else if (auto* text = qobject_cast<QPlainTextEdit*>(w))
             out << w->objectName() + "=" + text->toPlainText().replace('\n', QLatin1String("\\n"));
@@ -263,7 +271,8 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // field, "text:LINE\nLINE" fills the multi-line field ("\n" a line
     // break, "\s" a blank), "shot:PATH" saves a picture of the dialog,
     // "row:N" selects a list row, "set:NAME:N" picks item N of the
-    // named list, sets the named spin to N or clicks the named button when
+    // named list, sets the named spin to N, picks colour N (0xBBGGRR, or
+    // "auto") in the named colour picker or clicks the named button when
     // its check state is not N, "values" takes the named controls' states
     // as the answer, "drop:PATH,PATH" drops files or folders on it, and
     // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
@@ -302,7 +311,7 @@ QString CFrameProbe::Dialog(const QStringList& words) {
             } else if (step.startsWith("drop:")) {
                 QMetaObject::invokeMethod(dialog, "DropPaths", Q_ARG(QStringList, step.mid(5).split(',')));
             } else if (step.startsWith("set:")) {
-                SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2).toInt());
+                SetNamedControl(dialog, step.section(':', 1, 1), step.section(':', 2));
             } else if (step == "values") {
                 *seen = NamedControls(dialog);
                 tookValues = true;
