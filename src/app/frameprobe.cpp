@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QScreen>
@@ -35,6 +36,7 @@
 #include "frame/favouritesmenu.h"
 #include "frame/mainframe.h"
 #include "frame/progressstatusbar.h"
+#include "view/popuprules.h"
 #include "frame/sidebars.h"
 #include "frame/textencodingswitch.h"
 #include "frame/windowmodes.h"
@@ -96,6 +98,8 @@ QString NamedControls(QDialog* dialog) {
         else if (auto* spin = qobject_cast<QSpinBox*>(w)) out << w->objectName() + "=" + QString::number(spin->value());
         else if (auto* time = qobject_cast<QTimeEdit*>(w)) out << w->objectName() + "=" + time->time().toString("HH:mm");
         else if (auto* edit = qobject_cast<QLineEdit*>(w)) out << w->objectName() + "=" + edit->text();
+        else if (auto* text = qobject_cast<QPlainTextEdit*>(w))
+            out << w->objectName() + "=" + text->toPlainText().replace('\n', QLatin1String("\\n"));
         else if (auto* button = qobject_cast<QAbstractButton*>(w); button && button->isCheckable())
             out << w->objectName() + "=" + (button->isChecked() ? "1" : "0") + (button->isEnabled() ? "" : "-");
     }
@@ -235,6 +239,11 @@ QString CFrameProbe::Answer(const QString& question) {
         return QStringLiteral("opened");
     }
     if (key.startsWith("clock") || key.startsWith("alarm")) return Clock(words);
+    if (key == "popups") {
+        // How the windows pages asked for were answered so far.
+        const popuprules::Tally t = popuprules::Answers();
+        return QStringLiteral("refused=%1 here=%2 own=%3").arg(t.cancelled).arg(t.openedHere).arg(t.ownWindows);
+    }
     if (key == "active") return f->isActiveWindow() ? QStringLiteral("1") : QStringLiteral("0");
     if (key == "checked") {
         // "checked COMMAND": its check mark as the menu would show it now.
@@ -271,7 +280,9 @@ QString CFrameProbe::Answer(const QString& question) {
 QString CFrameProbe::Dialog(const QStringList& words) {
     // "dialog COMMAND STEP...": runs the command whose modal dialog then
     // takes the steps as a user would: "edit:TEXT" types into the edit
-    // field, "row:N" selects a list row, "set:NAME:N" picks item N of the
+    // field, "lines:LINE\nLINE" fills the multi-line field ("\n" a line
+    // break, "\\s" a blank), "shot:PATH" saves a picture of the dialog,
+    // "row:N" selects a list row, "set:NAME:N" picks item N of the
     // named list, sets the named spin to N (a time field to hour x 100 +
     // minute N), picks colour N (0xBBGGRR, or "auto") in the named colour
     // picker or clicks the named button when its check state is not N,
@@ -314,6 +325,11 @@ QString CFrameProbe::Dialog(const QStringList& words) {
             if (!tookValues) *seen = QStringLiteral("[%1]").arg(items.join(','));
             if (step.startsWith("edit:")) {
                 if (auto* edit = dialog->findChild<QLineEdit*>()) edit->setText(step.mid(5));
+            } else if (step.startsWith("lines:")) {
+                if (auto* edit = dialog->findChild<QPlainTextEdit*>())
+                    edit->setPlainText(step.mid(6).replace("\\n", "\n").replace("\\s", " "));
+            } else if (step.startsWith("shot:")) {
+                dialog->grab().save(step.mid(5));
             } else if (step.startsWith("row:")) {
                 if (list) list->setCurrentRow(step.mid(4).toInt());
                 if (rows) rows->setCurrentItem(rows->topLevelItem(step.mid(4).toInt()));

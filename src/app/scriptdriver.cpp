@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QWebEngineView>
 #include <QRegularExpression>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -168,6 +170,17 @@ bool CScriptDriver::RunLine(const QString& line) {
     } else if (verb == "click") {
         browser->EvaluateText("document.getElementById('" + rest.toStdString() + "').click(); 'ok'", kAnswerMs);
         if (!WaitForNextPage(30000)) Print("TIMEOUT: click " + rest.toStdString());
+    } else if (verb == "mouseclick") {
+        // "mouseclick X Y": a left click of the mouse at that point of the
+        // page, given to the engine's input widget as the window system would.
+        QWidget* target = browser->EngineView()->focusProxy();
+        if (!target) target = browser->EngineView();
+        const QPointF at(rest.section(' ', 0, 0).toInt(), rest.section(' ', 1, 1).toInt());
+        const QPointF global = target->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &release);
     } else if (verb == "open" || verb == "navigate") {
         if (verb == "open") view->OpenFile(rest.toStdString());
         else view->NavigateTo(rest.toStdString());

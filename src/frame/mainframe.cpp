@@ -27,6 +27,7 @@
 #include "frame/archivepromptbridge.h"
 #include "frame/autoscrollcommands.h"
 #include "frame/textdisplaycommands.h"
+#include "frame/filtercommands.h"
 #include "frame/bookmarkcommands.h"
 #include "frame/clockcommands.h"
 #include "frame/commandids.h"
@@ -77,6 +78,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     RegisterViewCommands(m_registry, m_view, m_memory.get());
     RegisterAutoScrollCommands(m_registry, m_view, this);
     RegisterTextDisplayCommands(m_registry, m_view, this);
+    RegisterFilterCommands(m_registry, m_view, this);
     m_address->RegisterCommands(m_registry);
     m_sideBars->RegisterCommands(m_registry);
     m_modes->RegisterCommands(m_registry);

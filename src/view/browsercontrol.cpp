@@ -1,6 +1,8 @@
 #include "view/browsercontrol.h"
 
+#include <QChildEvent>
 #include <QDialog>
+#include <QMouseEvent>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -116,6 +118,11 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     m_view->setAcceptDrops(false);
     layout->addWidget(m_view);
     setFocusProxy(m_view);
+    // The engine takes the mouse in a child widget of its view, made anew
+    // with each renderer: the control watches the view and every child it
+    // gets for left clicks, which let a page open a window.
+    m_view->installEventFilter(this);
+    for (QObject* child : m_view->children()) child->installEventFilter(this);
 
     QWebEngineScript closer;
     closer.setName(QStringLiteral("pagora-window-close"));
@@ -145,8 +152,7 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     auto openHere = std::make_shared<QUrl>();
     connect(m_page, &QWebEnginePage::newWindowRequested, this, [this, openHere](QWebEngineNewWindowRequest& request) {
         std::string address = PrettyAddress(AddressForView(request.requestedUrl()));
-        NewWindowAction action = onNewWindow ? onNewWindow(address, request.isUserInitiated())
-                                             : NewWindowAction::OwnWindow;
+        NewWindowAction action = onNewWindow ? onNewWindow(address, MsSinceLeftClick()) : NewWindowAction::OwnWindow;
         // Every request the engine makes, answered or not, costs it a page
         // of its own, and a burst of them grows slower with each one: after
         // a refused or redirected one the engine refuses the rest itself
@@ -201,6 +207,28 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
 }
 
 CBrowserControl::~CBrowserControl() = default;
+
+void CBrowserControl::RunScript(const QString& script, const std::function<void(const QVariant&)>& answer) {
+    // The reader's own scripts run in the page's world while it may run
+    // scripts (they see what the page's scripts set up), and in a world of
+    // their own when the download control forbids scripts, where the page's
+    // scripts stay off but the reader's still read and move the page.
+    const quint32 world = m_page->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled)
+                              ? QWebEngineScript::MainWorld
+                              : QWebEngineScript::ApplicationWorld;
+    if (answer) m_page->runJavaScript(script, world, answer);
+    else m_page->runJavaScript(script, world);
+}
+
+bool CBrowserControl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ChildAdded && watched == m_view) {
+        static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+    } else if (event->type() == QEvent::MouseButtonPress &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        m_lastLeftClick.start();
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 bool CBrowserControl::BeforeNavigate(const QUrl& url, bool redirect) {
     if (redirect) return true;
@@ -261,7 +289,7 @@ void CBrowserControl::PollFirstScreen() {
     m_pollPending = true;
     const int generation = m_loadGeneration;
     QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(PageScript("first-screen"), [guard, generation](const QVariant& shown) {
+    RunScript(PageScript("first-screen"), [guard, generation](const QVariant& shown) {
         if (!guard) return;
         guard->m_pollPending = false;
         if (generation != guard->m_loadGeneration || !shown.toBool()) return;
@@ -342,7 +370,7 @@ std::optional<std::string> CBrowserControl::EvaluateText(const std::string& scri
     auto answer = std::make_shared<std::optional<std::string>>();
     auto* loop = new QEventLoop;
     QPointer<QEventLoop> waiting(loop);
-    m_page->runJavaScript(QString::fromStdString(script), [answer, waiting](const QVariant& value) {
+    RunScript(QString::fromStdString(script), [answer, waiting](const QVariant& value) {
         *answer = value.isValid() ? value.toString().toStdString() : std::string();
         if (waiting && waiting->isRunning()) waiting->quit();
     });
@@ -383,7 +411,7 @@ std::pair<int, int> CBrowserControl::ScrollOffsets() const {
 }
 
 void CBrowserControl::ScrollTo(int x, int y) {
-    m_page->runJavaScript(PageScript("scroll-to").arg(x).arg(y));
+    RunScript(PageScript("scroll-to").arg(x).arg(y));
 }
 
 QSizeF CBrowserControl::ContentsSize() const {
@@ -423,11 +451,11 @@ void CBrowserControl::SaveTextLayout(int timeoutMs) {
 }
 
 void CBrowserControl::ScrollBy(int dx, int dy) {
-    m_page->runJavaScript(PageScript("scroll-by").arg(dx).arg(dy));
+    RunScript(PageScript("scroll-by").arg(dx).arg(dy));
 }
 
 void CBrowserControl::GlideBy(int dy, int ms) {
-    m_page->runJavaScript(PageScript("scroll-glide").arg(dy).arg(ms));
+    RunScript(PageScript("scroll-glide").arg(dy).arg(ms));
 }
 
 bool CBrowserControl::HasSelection() const { return m_page->hasSelection(); }
@@ -440,12 +468,15 @@ void CBrowserControl::WriteDocument(const std::string& html, const std::string& 
 
 void CBrowserControl::AskPage(const QString& script, std::function<void(const QString&)> answer) {
     QPointer<CBrowserControl> guard(this);
-    m_page->runJavaScript(script, [guard, answer = std::move(answer)](const QVariant& value) {
+    RunScript(script, [guard, answer = std::move(answer)](const QVariant& value) {
         if (guard && answer) answer(value.toString());
     });
 }
 
 void CBrowserControl::SetDownloadFlags(uint32_t flags) {
+    // Pictures a page showed stay in the engine's caches and would show
+    // again without a request: turning them off empties the caches.
+    if ((m_downloadFlags & kDlImages) && !(flags & kDlImages)) m_page->profile()->clearHttpCache();
     m_downloadFlags = flags;
     QWebEngineSettings* s = m_page->settings();
     s->setAttribute(QWebEngineSettings::JavascriptEnabled, !(flags & kDlNoScripts));
@@ -481,7 +512,7 @@ void CBrowserControl::ApplyOptionKeyColours() {
         m_page->setBackgroundColor(Qt::white);
     }
     const QString script = PageScript("own-background").arg(kStyleId, style);
-    m_page->runJavaScript(script);
+    RunScript(script);
 }
 
 void CBrowserControl::ExecCommand(BrowserCommand command) {

@@ -1,6 +1,7 @@
 #pragma once
 // CBrowserControl: the reader's one boundary over Qt WebEngine, offering the
 // operations, events and host services the view needs of its browser.
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
@@ -105,7 +106,12 @@ public:
 
     // Cancellable events, answered synchronously by the view.
     std::function<bool(const std::string& address)> onBeforeNavigate;  // true cancels
-    std::function<NewWindowAction(const std::string& address, bool userGesture)> onNewWindow;
+    // `msSinceLeftClick`: since the last left click in this control, -1 before the first.
+    std::function<NewWindowAction(const std::string& address, long long msSinceLeftClick)> onNewWindow;
+    long long MsSinceLeftClick() const { return m_lastLeftClick.isValid() ? m_lastLeftClick.elapsed() : -1; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 Q_SIGNALS:
     void NavigateComplete(const QString& address, bool ok);
@@ -120,6 +126,7 @@ Q_SIGNALS:
 
 private:
     friend class CBrowserPage;
+    void RunScript(const QString& script, const std::function<void(const QVariant&)>& answer = {});
     bool BeforeNavigate(const QUrl& url, bool redirect);
     void OnLoadStarted();
     void OnLoadFinished(bool ok);
@@ -142,4 +149,5 @@ private:
     bool m_lastForward = false;
     uint32_t m_downloadFlags = 0x70;
     QPointF m_scroll;
+    QElapsedTimer m_lastLeftClick;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// CDownloadInterceptor: keeps the media a page may not load (the sound and
-// video bits of the download-control flags) from being requested.
+// CDownloadInterceptor: keeps what the download-control flags forbid
+// (pictures, background sounds, videos, plug-in objects) from being requested.
 #include <QWebEngineUrlRequestInterceptor>
 
 #include <atomic>

@@ -58,13 +58,16 @@ std::string OnCurrentBase(const std::string& address) {
 }
 
 // The view's answer to a page asking for a window (see popuprules).
-NewWindowAction NewWindowFor(const std::string& address, bool userGesture, bool complete, long long msSinceComplete) {
+NewWindowAction NewWindowFor(const std::string& address, long long msSinceLeftClick, bool complete,
+                             long long msSinceComplete) {
     CParaBlock& b = MainParaBlock();
     const std::vector<std::string> keywords = WindowFilterKeywords();
     const popuprules::Settings settings{b.GetValue(PARA_NO_POP_WND) != 0, b.GetValue(PARA_ONE_INSTANCE) != 0,
                                         b.GetValue(PARA_WND_FILTER) != 0, &keywords};
-    switch (popuprules::Decide(settings, {address, userGesture, complete, msSinceComplete},
-                               popuprules::OwnWindowsOpen())) {
+    const popuprules::Action action = popuprules::Decide(settings, {address, msSinceLeftClick, complete, msSinceComplete},
+                                                         popuprules::OwnWindowsOpen());
+    popuprules::Record(action);
+    switch (action) {
     case popuprules::Action::OpenHere: return NewWindowAction::OpenHere;
     case popuprules::Action::OwnWindow: return NewWindowAction::OwnWindow;
     default: return NewWindowAction::Cancel;
@@ -100,8 +103,8 @@ void CPagoraView::CreateBrowser() {
     layout()->addWidget(m_browser);
     setFocusProxy(m_browser);
     m_browser->onBeforeNavigate = [this](const std::string& address) { return OnBeforeNavigate(address); };
-    m_browser->onNewWindow = [this](const std::string& address, bool userGesture) {
-        return NewWindowFor(address, userGesture, m_browser->IsComplete(), m_lastCompletion.elapsed());
+    m_browser->onNewWindow = [this](const std::string& address, long long msSinceLeftClick) {
+        return NewWindowFor(address, msSinceLeftClick, m_browser->IsComplete(), m_lastCompletion.elapsed());
     };
     connect(m_browser, &CBrowserControl::NavigateComplete, this, &CPagoraView::OnNavigateComplete);
     connect(m_browser, &CBrowserControl::TitleChange, this, [this](const QString& title) {
@@ -136,6 +139,14 @@ void CPagoraView::ApplyDisplayControls() {
                                                                b.GetValue(PARA_NO_SOUND), b.GetValue(PARA_NO_VIDEO)));
     m_browser->ApplyOptionKeyColours();
     m_browser->SetZoomPercent(b.GetValue(PARA_ZOOM_PERSENT));
+}
+
+void CPagoraView::ApplyDownloadControls() {
+    CParaBlock& b = MainParaBlock();
+    m_browser->SetDownloadFlags(navrules::ComputeDownloadFlags(b.GetValue(PARA_NO_SCRIPT), b.GetValue(PARA_NO_JAVA),
+                                                               b.GetValue(PARA_NO_ACTIVEX), b.GetValue(PARA_NO_IMAGE),
+                                                               b.GetValue(PARA_NO_SOUND), b.GetValue(PARA_NO_VIDEO)));
+    OnRefresh();
 }
 
 void CPagoraView::RecreateBrowser() {

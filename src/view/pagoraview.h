@@ -40,6 +40,9 @@ public:
     void ReopenAtSameLine();
     // Applies the download-control flags and option-key colours of the settings.
     void ApplyDisplayControls();
+    // After the download control dialog: the flags computed anew reach the
+    // browser and the page loads again under them.
+    void ApplyDownloadControls();
 
     CBrowserControl* Browser() const { return m_browser; }
     // Automatic scrolling of the page (StartAutoScroll, StopAutoScroll, IsAutoScrolling).

@@ -5,16 +5,17 @@
 namespace popuprules {
 namespace {
 int s_ownWindows = 0;
+Tally s_tally;
 }  // namespace
 
 Action Decide(const Settings& settings, const Request& request, int ownWindowsOpen) {
     if (request.address.empty()) return Action::Cancel;
     if (settings.filterOn && settings.keywords && navrules::WindowFilterRejects(request.address, *settings.keywords))
         return Action::Cancel;
-    // Without the user's click, a page that is loading or has only just
-    // loaded opens nothing: that is where pop-ups come from.
-    if (settings.noPopups && !request.userGesture &&
-        (!request.pageComplete || request.msSinceComplete < kSettleMs))
+    // Without a left click just before, a page that is loading or has only
+    // just loaded opens nothing: that is where pop-ups come from.
+    const bool clicked = request.msSinceLeftClick >= 0 && request.msSinceLeftClick <= kClickMs;
+    if (settings.noPopups && !clicked && (!request.pageComplete || request.msSinceComplete < kSettleMs))
         return Action::Cancel;
     if (settings.noPopups && settings.oneInstance) return Action::OpenHere;
     // Each window of its own costs a page and its memory: past a few, a
@@ -22,6 +23,16 @@ Action Decide(const Settings& settings, const Request& request, int ownWindowsOp
     if (ownWindowsOpen >= kMaxOwnWindows) return Action::Cancel;
     return Action::OwnWindow;
 }
+
+void Record(Action action) {
+    switch (action) {
+    case Action::Cancel: ++s_tally.cancelled; break;
+    case Action::OpenHere: ++s_tally.openedHere; break;
+    case Action::OwnWindow: ++s_tally.ownWindows; break;
+    }
+}
+
+Tally Answers() { return s_tally; }
 
 void WindowOpened() { ++s_ownWindows; }
 void WindowClosed() {

@@ -18,11 +18,13 @@ struct Settings {
 
 struct Request {
     std::string address;
-    bool userGesture = false;      // the engine counts the request as the user's (a click)
-    bool pageComplete = false;     // the asking page has finished loading
-    long long msSinceComplete = 0;  // since it finished
+    long long msSinceLeftClick = -1;  // since the last left click in the view; -1: none yet
+    bool pageComplete = false;        // the asking page has finished loading
+    long long msSinceComplete = 0;    // since it finished
 };
 
+// A request this soon after a left click in the view is the reader's own.
+inline constexpr long long kClickMs = 200;
 // A page still loading, or done less than this long ago, opens no window
 // on its own.
 inline constexpr long long kSettleMs = 700;
@@ -31,6 +33,15 @@ inline constexpr int kMaxOwnWindows = 4;
 
 // The answer to one request, given how many windows of their own pages hold now.
 Action Decide(const Settings& settings, const Request& request, int ownWindowsOpen);
+
+// How many requests ended in each answer so far (user-interface thread).
+struct Tally {
+    int cancelled = 0;
+    int openedHere = 0;
+    int ownWindows = 0;
+};
+void Record(Action action);
+Tally Answers();
 
 // The count of windows of their own that pages hold open (user-interface thread).
 void WindowOpened();

@@ -141,15 +141,20 @@ TEST(PopupRules, PagesOpenWindowsOnlyWhenSettledOrClickedAndNeverMany) {
     using popuprules::Action;
     using popuprules::Decide;
     const popuprules::Settings defaults;  // no pop-ups, one instance
-    const popuprules::Request loading{"http://h/ad.htm", false, false, 0};
-    const popuprules::Request justLoaded{"http://h/ad.htm", false, true, popuprules::kSettleMs - 1};
-    const popuprules::Request settled{"http://h/ad.htm", false, true, popuprules::kSettleMs};
-    const popuprules::Request clicked{"http://h/next.htm", true, false, 0};
+    const popuprules::Request loading{"http://h/ad.htm", -1, false, 0};
+    const popuprules::Request justLoaded{"http://h/ad.htm", -1, true, popuprules::kSettleMs - 1};
+    const popuprules::Request settled{"http://h/ad.htm", -1, true, popuprules::kSettleMs};
+    const popuprules::Request clicked{"http://h/next.htm", 100, false, 0};
     EXPECT_EQ(Decide(defaults, loading, 0), Action::Cancel);
     EXPECT_EQ(Decide(defaults, justLoaded, 0), Action::Cancel);
     EXPECT_EQ(Decide(defaults, settled, 0), Action::OpenHere);
     EXPECT_EQ(Decide(defaults, clicked, 0), Action::OpenHere);
-    EXPECT_EQ(Decide(defaults, {"", true, true, 5000}, 0), Action::Cancel);
+    EXPECT_EQ(Decide(defaults, {"", 100, true, 5000}, 0), Action::Cancel);
+    // A click counts for 200 ms; an older one leaves a loading page without windows.
+    EXPECT_EQ(Decide(defaults, {"http://h/next.htm", popuprules::kClickMs, false, 0}, 0), Action::OpenHere);
+    EXPECT_EQ(Decide(defaults, {"http://h/next.htm", popuprules::kClickMs + 1, false, 0}, 0), Action::Cancel);
+    EXPECT_EQ(Decide(defaults, {"http://h/next.htm", popuprules::kClickMs + 1, true, popuprules::kSettleMs}, 0),
+              Action::OpenHere);
 
     // Pop-ups allowed: windows of their own, but only a few at a time.
     popuprules::Settings allowed;
@@ -163,8 +168,8 @@ TEST(PopupRules, PagesOpenWindowsOnlyWhenSettledOrClickedAndNeverMany) {
     popuprules::Settings filtered;
     filtered.filterOn = true;
     filtered.keywords = &keywords;
-    EXPECT_EQ(Decide(filtered, {"http://h/ad.htm", true, true, 5000}, 0), Action::Cancel);
-    EXPECT_EQ(Decide(filtered, {"http://h/next.htm", true, true, 5000}, 0), Action::OpenHere);
+    EXPECT_EQ(Decide(filtered, {"http://h/ad.htm", 100, true, 5000}, 0), Action::Cancel);
+    EXPECT_EQ(Decide(filtered, {"http://h/next.htm", 100, true, 5000}, 0), Action::OpenHere);
 
     popuprules::WindowOpened();
     popuprules::WindowOpened();
