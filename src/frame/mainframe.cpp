@@ -26,6 +26,7 @@
 #include "frame/addressbar.h"
 #include "frame/archivepromptbridge.h"
 #include "frame/autoscrollcommands.h"
+#include "frame/displaycommands.h"
 #include "frame/bookmarkcommands.h"
 #include "frame/commandids.h"
 #include "frame/commandmenus.h"
@@ -72,6 +73,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     RegisterCommands();
     RegisterViewCommands(m_registry, m_view);
     RegisterAutoScrollCommands(m_registry, m_view, this);
+    RegisterDisplayCommands(m_registry, m_view, this);
     m_address->RegisterCommands(m_registry);
     m_sideBars->RegisterCommands(m_registry);
     m_modes->RegisterCommands(m_registry);

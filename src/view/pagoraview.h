@@ -34,8 +34,14 @@ public:
     // Opens the page on screen again at the offsets it shows now, so that a
     // text is read anew (in the encoding chosen for it since).
     void ReopenAtSamePlace();
-    // Applies the download-control flags and option-key colours of the settings.
-    void ApplyDisplayControls();
+    // Brings the browser in line with the display settings: download flags,
+    // the option key's colours, the zoom style sheet and the engine's zoom,
+    // the width limit. With `reload` a page shown under zoom is opened again
+    // at the place it shows.
+    void ApplyDisplayControls(bool reload = false);
+    // Places the browser in the view: centred at "PARA_WIDTH_LIMITED" pixels
+    // and full height while "PARA_WIDTH_LIMIT_IT" is on, else over all of it.
+    void LayoutBrowser();
 
     CBrowserControl* Browser() const { return m_browser; }
     // Automatic scrolling of the page (StartAutoScroll, StopAutoScroll, IsAutoScrolling).
@@ -86,6 +92,11 @@ Q_SIGNALS:
     // Emitted after every completed navigation of the top document.
     void DocumentCompleted(const QString& address, bool ok);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Paints the margins beside a limited page column.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void CreateBrowser();
     bool OnBeforeNavigate(const std::string& address);
@@ -103,5 +114,6 @@ private:
     // Renderer deaths in a row without a page completing in between.
     int m_rendererDeaths = 0;
     bool m_justCreated = true;
+    bool m_limited = false;
     QElapsedTimer m_lastCompletion;
 };
