@@ -129,9 +129,9 @@ void CPagoraView::InitialUpdate() {
     m_justCreated = true;
     m_browser->Navigate("about:blank");
     m_browser->WaitComplete(5000);
-    ApplyDisplayControls();
-    // "RARA_CAN_ZOOM": this engine zooms.
+    // "RARA_CAN_ZOOM": this engine zooms (known before the zoom is applied).
     MainParaBlock().SetValue(RARA_CAN_ZOOM, 1, false);
+    ApplyDisplayControls();
 }
 
 void CPagoraView::ApplyDisplayControls(bool reload) {
