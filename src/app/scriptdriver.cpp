@@ -227,6 +227,9 @@ bool CScriptDriver::RunLine(const QString& line) {
     } else if (verb == "answer") {
         // "answer yes": the questions that follow are answered Yes (No is the default).
         readerbox::SetPrintedAnswer(rest.trimmed() == "yes");
+    } else if (verb == "answer-file") {
+        // "answer-file PATH": the file dialogs that follow return PATH (none: cancelled).
+        readerbox::SetPrintedFile(rest.trimmed().toStdString());
     } else if (verb == "messages") {
         const int count = rest.toInt();
         if (!WaitUntil([count] { return readerbox::MessageCount() >= count; }, 90000))

@@ -71,7 +71,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 
     // Each part registers the commands it carries out; the menus show them.
     RegisterCommands();
-    RegisterViewCommands(m_registry, m_view);
+    RegisterViewCommands(m_registry, m_view, m_memory.get());
     RegisterAutoScrollCommands(m_registry, m_view, this);
     RegisterDisplayCommands(m_registry, m_view, this);
     m_address->RegisterCommands(m_registry);

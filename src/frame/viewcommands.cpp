@@ -2,11 +2,15 @@
 
 #include "frame/commandids.h"
 #include "frame/commandregistry.h"
+#include "frame/documentmemory.h"
 #include "view/browsercontrol.h"
 #include "view/pagoraview.h"
 
-void RegisterViewCommands(CCommandRegistry& commands, CPagoraView* v) {
-    commands.Add(ID_FILE_OPEN, "file.open", "打开文件(&O)...\tCtrl+O", "打开本地文件\n打开文件", [v] { v->OnFileOpen(); });
+void RegisterViewCommands(CCommandRegistry& commands, CPagoraView* v, CDocumentMemory* memory) {
+    commands.Add(ID_FILE_OPEN, "file.open", "打开文件(&O)...\tCtrl+O", "打开本地文件\n打开文件", [v, memory] {
+        const std::string path = v->ChooseFileToOpen();
+        if (!path.empty()) memory->Open(path);
+    });
     commands.Add(ID_FILE_SAVE_AS, "file.save-as", "另存为(&A)...\tCtrl+S", "将该文档保存到文件中\n另存为",
                  [v] { v->OnSaveAs(); });
     commands.Add(ID_FILE_PAGE_SETUP, "file.page-setup", "页面设置(&U)...",

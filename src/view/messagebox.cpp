@@ -1,6 +1,7 @@
 #include "view/messagebox.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include <atomic>
@@ -11,6 +12,8 @@ namespace {
 std::atomic<bool> s_print{false};
 std::atomic<bool> s_printedAnswer{false};
 std::atomic<int> s_messages{0};
+// Dialogs run on the GUI thread only.
+std::string s_printedFile;
 }  // namespace
 
 void SetPrintInsteadOfBoxes(bool print) { s_print = print; }
@@ -49,5 +52,19 @@ bool AskOkCancel(QWidget* parent, const std::string& text) {
 }
 
 void Beep() { QApplication::beep(); }
+
+std::string ChooseOpenFile(QWidget* parent, const std::string& title, const std::string& start,
+                           const std::string& filters) {
+    if (s_print) {
+        std::printf("FILEDIALOG: %s\n", title.c_str());
+        std::fflush(stdout);
+        return s_printedFile;
+    }
+    return QFileDialog::getOpenFileName(parent, QString::fromStdString(title), QString::fromStdString(start),
+                                        QString::fromStdString(filters), nullptr, QFileDialog::ReadOnly)
+        .toStdString();
+}
+
+void SetPrintedFile(const std::string& path) { s_printedFile = path; }
 
 }  // namespace readerbox

@@ -15,6 +15,12 @@ bool AskYesNo(QWidget* parent, const std::string& text);
 bool AskOkCancel(QWidget* parent, const std::string& text);
 // A plain beep.
 void Beep();
+// The file an open dialog returns ("" when cancelled). `filters` is in Qt's
+// form ("Name (*.a *.b);;..."). With boxes printed, the dialog is shown as
+// "FILEDIALOG: title" and returns the path set by SetPrintedFile.
+std::string ChooseOpenFile(QWidget* parent, const std::string& title, const std::string& start,
+                           const std::string& filters);
+void SetPrintedFile(const std::string& path);
 // With `print` set, no box is shown: the text is written as "MESSAGE: text"
 // and questions are answered No.
 void SetPrintInsteadOfBoxes(bool print);

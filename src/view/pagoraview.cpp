@@ -1,7 +1,6 @@
 #include "view/pagoraview.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryFile>
@@ -373,7 +372,7 @@ bool CPagoraView::NamedBySettings(const std::string& location) const {
 
 void CPagoraView::ScrollTo(int x, int y) { m_browser->ScrollTo(x, y); }
 
-void CPagoraView::OnFileOpen() {
+std::string CPagoraView::ChooseFileToOpen() {
     // The filter text of the original dialog ("Name|patterns|...||") in Qt's form.
     QStringList filters;
     QStringList parts = QString::fromUtf8(kOpenFileFilter).split('|');
@@ -384,12 +383,8 @@ void CPagoraView::OnFileOpen() {
         QString name = parts[i];
         filters << (name.contains('(') ? name.left(name.indexOf('(')).trimmed() : name) + " (" + patterns + ")";
     }
-    QString start = QString::fromStdString(MainParaBlock().GetString(PARA_STR_CURRENT_DIR));
-    QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开"), start, filters.join(";;"), nullptr,
-                                                QFileDialog::ReadOnly);
-    if (path.isEmpty()) return;
-    // Setting "CurrentPath" reports the file to the recent-document list.
-    OpenFile(path.toStdString());
+    return readerbox::ChooseOpenFile(this, "打开", MainParaBlock().GetString(PARA_STR_CURRENT_DIR),
+                                     filters.join(";;").toStdString());
 }
 
 void CPagoraView::OnBack() { m_browser->GoBack(); }

@@ -57,7 +57,8 @@ public:
     static std::string ResourceModule();
 
 public Q_SLOTS:
-    void OnFileOpen();
+    // Asks for a local file to open; "" when the dialog is cancelled.
+    std::string ChooseFileToOpen();
     void OnBack();
     void OnForward();
     void OnStop();

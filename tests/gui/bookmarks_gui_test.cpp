@@ -121,6 +121,15 @@ TEST(BookmarksGui, DocumentsReopenedFromTheWindowReturnToTheirOwnPlace) {
     EXPECT_EQ(CReaderRun::Value(second, "LOCATION"), "file://" + a);
     EXPECT_EQ(CReaderRun::Value(second, "SCROLL", 1), "0,1200");
     EXPECT_EQ(CReaderRun::Value(second, "SCROLL", 2), "0,0") << "b.htm was left at the top this time";
+    // A file picked in the open dialog comes back at its place too; a
+    // cancelled dialog opens nothing.
+    auto picked = run.Run({"answer-file", "command file.open", "location", "answer-file " + a, "command file.open",
+                           "restored", "location", "scroll", "close"},
+                          {b});
+    EXPECT_EQ(CReaderRun::Value(picked, "FILEDIALOG"), "打开");
+    EXPECT_EQ(CReaderRun::Value(picked, "LOCATION", 0), "file://" + b);
+    EXPECT_EQ(CReaderRun::Value(picked, "LOCATION", 1), "file://" + a);
+    EXPECT_EQ(CReaderRun::Value(picked, "SCROLL"), "0,1200");
     // Turned off in the INI file: documents open at the top.
     run.WriteFile("Pagora.ini", run.IniText() + "\n[DocumentPositions]\nKeep=0\n");
     auto off = run.Run({"command-wait 57617", "location", "scroll", "close"}, {b});
