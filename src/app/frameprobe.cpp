@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDockWidget>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -41,6 +44,7 @@
 #include "frame/textencodingswitch.h"
 #include "frame/windowmodes.h"
 #include "view/clockwindow.h"
+#include "view/browsercontrol.h"
 #include "view/pagoraview.h"
 
 namespace {
@@ -268,6 +272,33 @@ QString CFrameProbe::Answer(const QString& question) {
         }
         return menus.join(" ; ");
     }
+    if (key == "view-size") {
+        // "view-size W H" resizes the window until the view is W by H
+        // pixels; answers the view's size then.
+        CPagoraView* view = f->View();
+        const QSize wanted(words.value(1).toInt(), words.value(2).toInt());
+        QElapsedTimer timer;
+        timer.start();
+        while (view->size() != wanted && timer.elapsed() < 10000) {
+            f->resize(f->size() + wanted - view->size());
+            QEventLoop loop;
+            QTimer::singleShot(20, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return QStringLiteral("%1x%2").arg(view->width()).arg(view->height());
+    }
+    if (key == "browser-rect") {
+        // The browser's place in the view: "left top width height".
+        const QRect r = f->View()->Browser()->geometry();
+        return QStringLiteral("%1 %2 %3 %4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
+    }
+    if (key == "view-pixel") {
+        // "view-pixel X Y": the colour shown there in the view, as #rrggbb.
+        const QImage image = f->View()->grab().toImage();
+        const QPoint at(words.value(1).toInt(), words.value(2).toInt());
+        return image.rect().contains(at) ? image.pixelColor(at).name() : QStringLiteral("outside");
+    }
+    if (key == "zoom") return QString::number(f->View()->Browser()->ZoomFactor() * 100, 'f', 0);
     if (key == "toolbar") {
         QStringList out;
         for (QAction* a : f->ToolBar()->actions())

@@ -28,6 +28,7 @@
 #include "frame/autoscrollcommands.h"
 #include "frame/textdisplaycommands.h"
 #include "frame/filtercommands.h"
+#include "frame/displaycommands.h"
 #include "frame/bookmarkcommands.h"
 #include "frame/clockcommands.h"
 #include "frame/commandids.h"
@@ -79,6 +80,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     RegisterAutoScrollCommands(m_registry, m_view, this);
     RegisterTextDisplayCommands(m_registry, m_view, this);
     RegisterFilterCommands(m_registry, m_view, this);
+    RegisterDisplayCommands(m_registry, m_view, this);
     m_address->RegisterCommands(m_registry);
     m_sideBars->RegisterCommands(m_registry);
     m_modes->RegisterCommands(m_registry);

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "settings/displayoptions.h"
 #include "settings/localpath.h"
 #include "platform/registrystore.h"
 #include "view/browserpage.h"
@@ -144,7 +145,10 @@ CBrowserControl::CBrowserControl(QWidget* parent) : QWidget(parent) {
     connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString& link) {
         Q_EMIT StatusTextChange(link.isEmpty() ? QString() : AddressForView(QUrl(link)));
     });
-    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl&) { UpdateCommandState(); });
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl&) {
+        KeepZoom();
+        UpdateCommandState();
+    });
     connect(m_page, &QWebEnginePage::scrollPositionChanged, this, [this](const QPointF& p) { m_scroll = p; });
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] { Q_EMIT WindowClosing(); });
     // Requests that come in a burst (a loop of window.open) to open here end
@@ -274,6 +278,7 @@ void CBrowserControl::OnLoadStarted() {
 
 void CBrowserControl::OnLoadFinished(bool ok) {
     m_complete = true;
+    KeepZoom();
     m_firstScreenPoll->stop();
     Q_EMIT ProgressChange(-1, 100);
     UpdateCommandState();
@@ -488,31 +493,43 @@ void CBrowserControl::SetDownloadFlags(uint32_t flags) {
 
 void CBrowserControl::SetZoomPercent(int percent) {
     if (percent < 20 || percent > 300) percent = 100;
-    m_view->setZoomFactor(percent / 100.0);
+    m_zoom = percent / 100.0;
+    m_view->setZoomFactor(m_zoom);
+}
+
+void CBrowserControl::KeepZoom() {
+    // The engine may fall back to its own zoom when a page of another site
+    // loads; the reader's zoom applies to every page.
+    if (!qFuzzyCompare(m_page->zoomFactor(), m_zoom)) m_page->setZoomFactor(m_zoom);
 }
 
 void CBrowserControl::ApplyOptionKeyColours() {
     // The option key holds "Always Use My Colors" (1: use "Background Color")
-    // and "Background Color" as "r,g,b"; the page background follows them.
-    const std::string key = "HKEY_CURRENT_USER\\Software\\Kestrin's Tools\\Pagora\\IE Options\\Settings";
-    auto& store = platform::RegistryStore::Instance();
-    auto always = store.GetNumber(key, "Always Use My Colors");
-    auto colour = store.GetString(key, "Background Color");
+    // and "Background Color" as "r,g,b"; the background of every page (and
+    // of its frames) follows them, also where a page sets its own.
+    const displayoptions::PageColours colours = displayoptions::ReadPageColours(platform::RegistryStore::Instance());
     static const QString kStyleId = QStringLiteral("pagora-own-bkcolor");
-    // The page's own style element of an earlier call goes; a new one (%2 of
-    // "own-background") comes only while the option asks for the colour.
+    static const QString kScriptName = QStringLiteral("pagora-own-background");
+    for (const QWebEngineScript& old : m_page->scripts().find(kScriptName)) m_page->scripts().remove(old);
     QString style;
-    if (always && *always == 1 && colour) {
-        int r = 255, g = 255, b = 255;
-        if (std::sscanf(colour->c_str(), "%d,%d,%d", &r, &g, &b) == 3) {
-            m_page->setBackgroundColor(QColor(r, g, b));
-            style = PageScript("own-background-style").arg(kStyleId).arg(r).arg(g).arg(b);
-        }
+    if (colours.ownBackground) {
+        const QColor colour(colours.red, colours.green, colours.blue);
+        m_page->setBackgroundColor(colour);
+        const QString css = QStringLiteral("html,body,html body{background:%1 !important}").arg(colour.name());
+        QWebEngineScript rule;
+        rule.setName(kScriptName);
+        rule.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        rule.setWorldId(QWebEngineScript::ApplicationWorld);
+        rule.setRunsOnSubFrames(true);
+        rule.setSourceCode(PageScript("own-background-rule").arg(kStyleId, css));
+        m_page->scripts().insert(rule);
+        style = rule.sourceCode();
     } else {
         m_page->setBackgroundColor(Qt::white);
     }
-    const QString script = PageScript("own-background").arg(kStyleId, style);
-    RunScript(script);
+    // The page shown now changes at once: an earlier style element goes, a
+    // new one comes while the option asks for the colour.
+    m_page->runJavaScript(PageScript("own-background").arg(kStyleId, style), QWebEngineScript::ApplicationWorld);
 }
 
 void CBrowserControl::ExecCommand(BrowserCommand command) {

@@ -98,8 +98,11 @@ public:
     // Host services.
     void SetDownloadFlags(uint32_t flags);
     uint32_t DownloadFlags() const { return m_downloadFlags; }
+    // The zoom of every page from now on, in percent (20-300; others: 100).
     void SetZoomPercent(int percent);
-    // Applies the colour values of the option key in the registry store.
+    double ZoomFactor() const { return m_zoom; }
+    // Applies the colour values of the option key in the registry store to
+    // the page shown and to every page loaded later.
     void ApplyOptionKeyColours();
 
     QWebEngineView* EngineView() const { return m_view; }
@@ -131,6 +134,7 @@ private:
     void OnLoadStarted();
     void OnLoadFinished(bool ok);
     void UpdateCommandState();
+    void KeepZoom();
     void PollFirstScreen();
     void PrintPreview();
     void PageSetup();
@@ -148,6 +152,7 @@ private:
     bool m_lastBack = false;
     bool m_lastForward = false;
     uint32_t m_downloadFlags = 0x70;
+    double m_zoom = 1.0;
     QPointF m_scroll;
     QElapsedTimer m_lastLeftClick;
 };

@@ -6,17 +6,21 @@
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
+#include <QPainter>
+#include <QResizeEvent>
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "session/addressmapping.h"
+#include "settings/displayoptions.h"
 #include "settings/extensionlists.h"
 #include "settings/localpath.h"
 #include "settings/loopback.h"
 #include "settings/parablock.h"
+#include "settings/sidefiles.h"
+#include "platform/registrystore.h"
 #include "session/startupcore.h"
 #include "session/textfiltermodule.h"
 #include "archive/archiveholder.h"
@@ -24,6 +28,7 @@
 #include "platform/modulepath.h"
 #include "server/pageserver.h"
 #include "view/browsercontrol.h"
+#include "view/browserlayout.h"
 #include "view/indexnavigator.h"
 #include "view/locationorigin.h"
 #include "view/messagebox.h"
@@ -57,6 +62,11 @@ std::string OnCurrentBase(const std::string& address) {
     return LoopbackBase() + address.substr(slash + 1);
 }
 
+// A Qt colour as the stored 0x00BBGGRR.
+uint32_t CColourValue(const QColor& c) {
+    return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16);
+}
+
 // The view's answer to a page asking for a window (see popuprules).
 NewWindowAction NewWindowFor(const std::string& address, long long msSinceLeftClick, bool complete,
                              long long msSinceComplete) {
@@ -77,8 +87,6 @@ NewWindowAction NewWindowFor(const std::string& address, long long msSinceLeftCl
 }  // namespace
 
 CPagoraView::CPagoraView(QWidget* parent) : QWidget(parent) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
     m_restorer = new CPositionRestorer(this);
     m_autoScroll = new CViewAutoScroll(this);
     CreateBrowser();
@@ -100,8 +108,8 @@ std::string CPagoraView::ResourceModule() {
 void CPagoraView::CreateBrowser() {
     m_browser = new CBrowserControl(this);
     m_restorer->SetBrowser(m_browser);
-    layout()->addWidget(m_browser);
     setFocusProxy(m_browser);
+    LayoutBrowser();
     m_browser->onBeforeNavigate = [this](const std::string& address) { return OnBeforeNavigate(address); };
     m_browser->onNewWindow = [this](const std::string& address, long long msSinceLeftClick) {
         return NewWindowFor(address, msSinceLeftClick, m_browser->IsComplete(), m_lastCompletion.elapsed());
@@ -127,18 +135,55 @@ void CPagoraView::InitialUpdate() {
     // through "about:blank" first would only delay it. The display controls
     // are settings of the engine's page and hold before anything is loaded.
     m_justCreated = false;
-    ApplyDisplayControls();
-    // "RARA_CAN_ZOOM": this engine zooms.
+    // "RARA_CAN_ZOOM": this engine zooms (known before the zoom is applied).
     MainParaBlock().SetValue(RARA_CAN_ZOOM, 1, false);
+    ApplyDisplayControls();
 }
 
-void CPagoraView::ApplyDisplayControls() {
+void CPagoraView::ApplyDisplayControls(bool reload) {
     CParaBlock& b = MainParaBlock();
     m_browser->SetDownloadFlags(navrules::ComputeDownloadFlags(b.GetValue(PARA_NO_SCRIPT), b.GetValue(PARA_NO_JAVA),
                                                                b.GetValue(PARA_NO_ACTIVEX), b.GetValue(PARA_NO_IMAGE),
                                                                b.GetValue(PARA_NO_SOUND), b.GetValue(PARA_NO_VIDEO)));
+    platform::RegistryStore& store = platform::RegistryStore::Instance();
+    displayoptions::WriteOptionKeyColours(b, store);
     m_browser->ApplyOptionKeyColours();
-    m_browser->SetZoomPercent(b.GetValue(PARA_ZOOM_PERSENT));
+    // The style sheet and its "Styles" values are kept for other programs;
+    // the engine zooms by its own factor, which the scroll bars do not follow.
+    displayoptions::WriteZoomStyleSheet(b, store, TheSideFiles().css);
+    const bool zoom = displayoptions::ZoomInForce(b);
+    m_browser->SetZoomPercent(zoom ? b.GetValue(PARA_ZOOM_PERSENT) : 100);
+    LayoutBrowser();
+    if (reload && zoom) ReopenAtSamePlace();
+}
+
+void CPagoraView::LayoutBrowser() {
+    CParaBlock& b = MainParaBlock();
+    const bool limited = b.GetValue(PARA_WIDTH_LIMIT_IT) != 0;
+    const QRect client = contentsRect();
+    const browserlayout::Span span =
+        browserlayout::Horizontal(client.left(), client.width(), limited, b.GetValue(PARA_WIDTH_LIMITED));
+    const QRect place(span.left, client.top(), span.width, client.height());
+    if (m_browser->geometry() != place) m_browser->setGeometry(place);
+    if (limited != m_limited) {
+        m_limited = limited;
+        update();
+    }
+}
+
+void CPagoraView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutBrowser();
+}
+
+void CPagoraView::paintEvent(QPaintEvent*) {
+    if (!m_limited) return;
+    // The margins beside the limited page column.
+    const uint32_t window = CColourValue(palette().color(QPalette::Base));
+    const uint32_t colour =
+        browserlayout::MarginColour(MainParaBlock().GetValue(PARA_WIDTH_LIMITED_BG_COLOR), window);
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
 }
 
 void CPagoraView::ApplyDownloadControls() {
@@ -153,7 +198,6 @@ void CPagoraView::RecreateBrowser() {
     WaitForPageServerLaunch();
     server::ThePageServer().Shutdown();
     CBrowserControl* old = m_browser;
-    layout()->removeWidget(old);
     old->hide();
     old->deleteLater();
     CreateBrowser();
@@ -328,6 +372,7 @@ void CPagoraView::OnNavigateComplete(const QString& qaddress, bool ok) {
         Q_EMIT AddressText(QString::fromStdString(navrules::AddressBarText(location, LoopbackBase())));
     }
     m_lastCompletion.restart();
+    LayoutBrowser();
     Q_EMIT DocumentCompleted(qaddress, ok);
 }
 

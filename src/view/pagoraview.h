@@ -38,8 +38,14 @@ public:
     // another style shows the same line on top (its pixel offset changes
     // with the line height and width); other pages as ReopenAtSamePlace.
     void ReopenAtSameLine();
-    // Applies the download-control flags and option-key colours of the settings.
-    void ApplyDisplayControls();
+    // Brings the browser in line with the display settings: download flags,
+    // the option key's colours, the zoom style sheet and the engine's zoom,
+    // the width limit. With `reload` a page shown under zoom is opened again
+    // at the place it shows.
+    void ApplyDisplayControls(bool reload = false);
+    // Places the browser in the view: centred at "PARA_WIDTH_LIMITED" pixels
+    // and full height while "PARA_WIDTH_LIMIT_IT" is on, else over all of it.
+    void LayoutBrowser();
     // After the download control dialog: the flags computed anew reach the
     // browser and the page loads again under them.
     void ApplyDownloadControls();
@@ -94,6 +100,11 @@ Q_SIGNALS:
     // Emitted after every completed navigation of the top document.
     void DocumentCompleted(const QString& address, bool ok);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Paints the margins beside a limited page column.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void CreateBrowser();
     bool OnBeforeNavigate(const std::string& address);
@@ -111,5 +122,6 @@ private:
     // Renderer deaths in a row without a page completing in between.
     int m_rendererDeaths = 0;
     bool m_justCreated = true;
+    bool m_limited = false;
     QElapsedTimer m_lastCompletion;
 };

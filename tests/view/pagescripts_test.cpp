@@ -51,7 +51,7 @@ TEST(PageScripts, EachHasThePlaceholdersItsCallerFills) {
         {"body-text", 0},      {"document-html", 0},  {"first-screen", 0},         {"scroll-offsets", 0},
         {"table-heights", 0},  {"scroll-to", 2},      {"scroll-by", 2},            {"place-offsets", 3},
         {"scroll-glide", 2},   {"text-spot", 0},      {"spot-offset", 3},          {"text-start", 1},
-        {"window-close", 1},   {"own-background", 2}, {"own-background-style", 4},
+        {"window-close", 1},   {"own-background", 2}, {"own-background-rule", 2},
     };
     for (const auto& [name, count] : scripts) {
         SCOPED_TRACE(name);
