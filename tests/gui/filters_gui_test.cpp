@@ -137,9 +137,9 @@ TEST(FiltersGui, WindowFilterWritesTheTypedTextAndRefusesPagesWithAKeyword) {
                         "frame dialog options.window-filter values", "navigate-nowait " + blocked, "navigate " + loads,
                         "location", "close"},
                        {start});
-    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), "noPopups=1,oneInstance=1,filterOn=1,keywords=old\\n ok");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 0), "noPopups=1,oneInstance=1-,filterOn=1,keywords=old\\n ok");
     EXPECT_EQ(ReadText(run.Folder() + "/Pagora.flt"), "ads\n\n banner \n") << "written as typed";
-    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "noPopups=1,oneInstance=1,filterOn=1,keywords=ads\\nbanner\\n cancel");
+    EXPECT_EQ(CReaderRun::Value(out, "FRAME", 1), "noPopups=1,oneInstance=1-,filterOn=1,keywords=ads\\nbanner\\n cancel");
     // The refused page never loads: the next one is the first to complete.
     EXPECT_TRUE(EndsWith(CReaderRun::Value(out, "LOCATION"), "/loads.htm"));
 }

@@ -34,9 +34,10 @@ TEST(TextDisplayGui, OpensWithTheStoredValuesAndThePreviewFollowsTheControls) {
                         "close"},
                        {});
     const std::string opened = CReaderRun::Value(out, "FRAME", 0);
-    for (const char* part : {"useIe=0,ownText=0,windowWide=0,widthLimit=1,width=2000,",
+    // No text is open: the own-text box is disabled ("-").
+    for (const char* part : {"useIe=0,ownText=0-,windowWide=0,widthLimit=1,width=2000,",
                              "size=12,bold=1,underline=0,textColour=0xff,lineHeight=200,backColour=0xf1ebe4,picture=5,"
-                             "scheme=0"})
+                             "picturePath=,scheme=0"})
         EXPECT_TRUE(Has(opened, part)) << part << " in " << opened;
     const std::string preview = CReaderRun::Value(out, "FRAME", 1);
     EXPECT_TRUE(Has(preview, "font-weight: bold;font-size: 12pt;color: #FF0000;line-height: 200%;")) << preview;
