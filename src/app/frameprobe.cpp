@@ -312,7 +312,7 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // "dialog COMMAND STEP...": runs the command whose modal dialog then
     // takes the steps as a user would: "edit:TEXT" types into the edit
     // field, "lines:LINE\nLINE" fills the multi-line field ("\n" a line
-    // break, "\\s" a blank), "shot:PATH" saves a picture of the dialog,
+    // break, "\s" a blank), "shot:PATH" (or "grab:PATH") saves a picture of the dialog,
     // "row:N" selects a list row, "set:NAME:N" picks item N of the
     // named list, sets the named spin to N (a time field to hour x 100 +
     // minute N), picks colour N (0xBBGGRR, or "auto") in the named colour
@@ -321,7 +321,7 @@ QString CFrameProbe::Dialog(const QStringList& words) {
     // named controls' states as the answer, "drop:PATH,PATH" drops files or
     // folders on it, "picture:PATH" takes a picture file as its choose
     // button would, "preview" answers its preview document once shown,
-    // "grab:PNG" saves a picture of the dialog, and
+    // and
     // "add", "delete", "up", "down", "save", "cancel", "ok", "open", "leave",
     // "clear", "set-default" press those buttons; "link:NAME" clicks the named link field. Answers the list shown
     // before the last step and how the dialog ended.
@@ -359,7 +359,7 @@ QString CFrameProbe::Dialog(const QStringList& words) {
             } else if (step.startsWith("lines:")) {
                 if (auto* edit = dialog->findChild<QPlainTextEdit*>())
                     edit->setPlainText(step.mid(6).replace("\\n", "\n").replace("\\s", " "));
-            } else if (step.startsWith("shot:")) {
+            } else if (step.startsWith("shot:") || step.startsWith("grab:")) {
                 dialog->grab().save(step.mid(5));
             } else if (step.startsWith("row:")) {
                 if (list) list->setCurrentRow(step.mid(4).toInt());
@@ -381,8 +381,6 @@ QString CFrameProbe::Dialog(const QStringList& words) {
                 QMetaObject::invokeMethod(dialog, "PreviewHtml", Q_RETURN_ARG(QString, html));
                 *seen = html.simplified();
                 tookValues = true;
-            } else if (step.startsWith("grab:")) {
-                dialog->grab().save(step.mid(5));
             } else if (step == "values") {
                 *seen = NamedControls(dialog);
                 tookValues = true;

@@ -11,6 +11,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "dialogs/optionbuttons.h"
 #include "settings/clockoptionsmodel.h"
 #include "view/messagebox.h"
 
@@ -64,18 +65,11 @@ CClockOptionsDialog::CClockOptionsDialog(CParaBlock& block, const std::string& i
     auto* notes = new QLabel(QStringLiteral("提示：\n1、只有在Windows 2000/XP下才能显示时钟\n"
                                             "2、鼠标左键按住时针、分针可以拖动时钟\n3、在笔记本、液晶屏上最好不显示秒针"),
                              this);
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("放弃"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(clockBox);
     layout->addWidget(alarmBox);
     layout->addWidget(notes);
-    layout->addLayout(buttons);
+    AddOptionButtons(this, layout);
 
     connect(showClock, &QCheckBox::toggled, this, [this](bool on) { m_model->SetShowClock(on); });
     connect(radius, &QSpinBox::valueChanged, this, [this](int r) { m_model->SetRadius(r); });
@@ -86,8 +80,6 @@ CClockOptionsDialog::CClockOptionsDialog(CParaBlock& block, const std::string& i
     connect(alarmOn, &QCheckBox::toggled, this, [this](bool on) { m_model->SetAlarmOn(on); });
     connect(message, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_model->SetMessage(text.toStdString()); });
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CClockOptionsDialog::~CClockOptionsDialog() = default;

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "dialogs/optionbuttons.h"
 #include "controls/colourpicker.h"
 #include "settings/displaywidthmodel.h"
 
@@ -47,17 +48,10 @@ CDisplayWidthDialog::CDisplayWidthDialog(CParaBlock& block, QWidget* parent)
     colourLayout->addWidget(m_fill[1], 1, 0, 1, 2);
     ShowChoices();
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("放弃"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(widthBox);
     layout->addWidget(colourBox);
-    layout->addLayout(buttons);
+    AddOptionButtons(this, layout);
 
     // Connected after the controls were filled: only the reader's changes
     // select a button.
@@ -73,8 +67,6 @@ CDisplayWidthDialog::CDisplayWidthDialog(CParaBlock& block, QWidget* parent)
         m_model->PickColour(colour);
         ShowChoices();
     });
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CDisplayWidthDialog::~CDisplayWidthDialog() = default;

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialogs/optionbuttons.h"
 #include "controls/colourpicker.h"
 #include "settings/htmldisplaymodel.h"
 
@@ -38,21 +39,12 @@ CHtmlDisplayDialog::CHtmlDisplayDialog(CParaBlock& block, QWidget* parent)
             boxLayout->addWidget(radio);
         }
     }
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("放弃"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
-    layout->addLayout(buttons);
+    AddOptionButtons(this, layout);
 
     connect(group, &QButtonGroup::idClicked, this, [this](int id) { m_model->Choose(id); });
     connect(picker, &CColourPicker::ColourChanged, this, [this](uint32_t colour) { m_model->SetColour(colour); });
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CHtmlDisplayDialog::~CHtmlDisplayDialog() = default;

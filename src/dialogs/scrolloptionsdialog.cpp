@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "dialogs/optionbuttons.h"
 #include "settings/scrolloptionsmodel.h"
 
 CScrollOptionsDialog::CScrollOptionsDialog(CParaBlock& block, QWidget* parent)
@@ -50,16 +51,9 @@ CScrollOptionsDialog::CScrollOptionsDialog(CParaBlock& block, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("滚动速度:"), this), 5, 0);
     grid->addWidget(pageSpeed, 5, 1);
     grid->addWidget(new QLabel(QStringLiteral("(1最慢，5最快，0直接滚屏)"), this), 5, 2);
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("放弃"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    AddOptionButtons(this, layout);
 
     // Connected after the controls were filled: only the reader's changes
     // choose a mode.
@@ -81,8 +75,6 @@ CScrollOptionsDialog::CScrollOptionsDialog(CParaBlock& block, QWidget* parent)
         m_model->SetShowTime(on);
         ShowType();
     });
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CScrollOptionsDialog::~CScrollOptionsDialog() = default;

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "dialogs/optionbuttons.h"
 #include "controls/colourpicker.h"
 #include "controls/imagefilesel.h"
 #include "session/textdisplaymodel.h"
@@ -169,19 +170,12 @@ CTextDisplayDialog::CTextDisplayDialog(CParaBlock& block, const std::string& own
     right->addWidget(m_preview, 1);
     right->addWidget(m_ownText);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("放弃"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addLayout(right, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    layout->addLayout(buttons);
+    AddOptionButtons(this, layout);
 
     // Connected after the controls were filled: only the reader's changes count.
     connect(m_windowWide, &QRadioButton::clicked, this, [this] { m_model->ChooseWindowWide(true); RequestPreview(); });
@@ -232,8 +226,6 @@ CTextDisplayDialog::CTextDisplayDialog(CParaBlock& block, const std::string& own
         m_model->ShowOwnText(on);
         RequestPreview();
     });
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     m_opened = true;
     RequestPreview();

@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "dialogs/optionbuttons.h"
 #include "settings/zoommodel.h"
 
 CZoomDialog::CZoomDialog(CParaBlock& block, QWidget* parent)
@@ -21,18 +22,9 @@ CZoomDialog::CZoomDialog(CParaBlock& block, QWidget* parent)
     row->addWidget(new QLabel(QStringLiteral("比例:"), this));
     row->addWidget(m_percent);
     row->addWidget(new QLabel(QStringLiteral("% (20% - 300%)"), this));
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("放弃"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
-    layout->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    AddOptionButtons(this, layout);
 }
 
 CZoomDialog::~CZoomDialog() = default;

@@ -6,7 +6,7 @@
 
 #include "platform/inifile.h"
 #include "settings/parablock.h"
-#include "support/tempfolder.h"
+#include "support/storedsettings.h"
 
 namespace {
 
@@ -16,21 +16,12 @@ const char kTemplate[] =
 
 using Control = CTextDisplayModel::Control;
 
-class TextDisplay : public ::testing::Test {
+class TextDisplay : public StoredSettingsTest {
 protected:
-    void SetUp() override {
-        m_ini = m_dir.File("Pagora.ini");
-        m_block.SetLocation("ParaBlock", &m_ini);
-        m_block.Load();
-    }
     CTextDisplayModel Model(std::vector<std::string> faces = {"Noto Sans", "DejaVu Serif"}) {
         return CTextDisplayModel(m_block, std::move(faces));
     }
     std::string Page(const CTextDisplayModel& model) { return model.PreviewDocument(kTemplate).value_or("<blank>"); }
-    std::string Stored(const char* key) { return platform::ini::GetString(m_ini, "ParaBlock", key, "<absent>"); }
-    TempFolder m_dir;
-    std::string m_ini;
-    CParaBlock m_block;
 };
 
 TEST_F(TextDisplay, WidthOpensOnTheRadioItsValueMeansWithinTheSpinRange) {

@@ -10,23 +10,17 @@
 #include "session/startupcore.h"
 #include "session/windowfiltermodel.h"
 #include "settings/parablock.h"
-#include "support/tempfolder.h"
+#include "support/storedsettings.h"
 
 namespace {
 
-class WindowFilter : public ::testing::Test {
+class WindowFilter : public StoredSettingsTest {
 protected:
     void SetUp() override {
-        m_ini = m_dir.File("Pagora.ini");
-        m_block.SetLocation("ParaBlock", &m_ini);
-        m_block.Load();
+        StoredSettingsTest::SetUp();
         SetWindowFilterKeywords({"ads", "popup"});
     }
     void TearDown() override { SetWindowFilterKeywords({}); }
-    std::string Stored(const char* key) { return platform::ini::GetString(m_ini, "ParaBlock", key, "<absent>"); }
-    TempFolder m_dir;
-    std::string m_ini;
-    CParaBlock m_block;
 };
 
 TEST_F(WindowFilter, OpensWithTheKeysAndTheListOneKeywordALine) {

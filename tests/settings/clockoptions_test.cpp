@@ -6,23 +6,14 @@
 
 #include "platform/inifile.h"
 #include "settings/parablock.h"
-#include "support/tempfolder.h"
+#include "support/storedsettings.h"
 
 namespace {
 
 constexpr int kAt0915 = 9 * 3600 + 15 * 60 + 42;
 
-class ClockOptions : public ::testing::Test {
+class ClockOptions : public StoredSettingsTest {
 protected:
-    void SetUp() override {
-        m_ini = m_dir.File("Pagora.ini");
-        m_block.SetLocation("ParaBlock", &m_ini);
-        m_block.Load();
-    }
-    std::string Stored(const char* key) { return platform::ini::GetString(m_ini, "ParaBlock", key, "<absent>"); }
-    TempFolder m_dir;
-    std::string m_ini;
-    CParaBlock m_block;
 };
 
 TEST_F(ClockOptions, OpensWithTheDefaultsAndNowWhenNoAlarmTimeIsStored) {

@@ -12,7 +12,7 @@
 #include "settings/htmldisplaymodel.h"
 #include "settings/parablock.h"
 #include "settings/zoommodel.h"
-#include "support/tempfolder.h"
+#include "support/storedsettings.h"
 
 namespace {
 
@@ -20,17 +20,8 @@ const std::string kSettings = std::string(displayoptions::kOptionKey) + "\\Setti
 const std::string kMain = std::string(displayoptions::kOptionKey) + "\\Main";
 const std::string kStyles = std::string(displayoptions::kOptionKey) + "\\Styles";
 
-class DisplaySettings : public ::testing::Test {
+class DisplaySettings : public StoredSettingsTest {
 protected:
-    void SetUp() override {
-        m_ini = m_dir.File("Pagora.ini");
-        m_block.SetLocation("ParaBlock", &m_ini);
-        m_block.Load();
-    }
-    std::string Stored(const char* key) { return platform::ini::GetString(m_ini, "ParaBlock", key, "<absent>"); }
-    TempFolder m_dir;
-    std::string m_ini;
-    CParaBlock m_block;
     platform::RegistryStore m_store{m_dir.File("registry.ini")};
 };
 

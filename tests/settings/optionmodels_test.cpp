@@ -7,21 +7,12 @@
 #include "settings/esckeymodel.h"
 #include "settings/homepagemodel.h"
 #include "settings/parablock.h"
-#include "support/tempfolder.h"
+#include "support/storedsettings.h"
 
 namespace {
 
-class OptionModels : public ::testing::Test {
+class OptionModels : public StoredSettingsTest {
 protected:
-    void SetUp() override {
-        m_ini = m_dir.File("Pagora.ini");
-        m_block.SetLocation("ParaBlock", &m_ini);
-        m_block.Load();
-    }
-    std::string Stored(const char* key) { return platform::ini::GetString(m_ini, "ParaBlock", key, "<absent>"); }
-    TempFolder m_dir;
-    std::string m_ini;
-    CParaBlock m_block;
 };
 
 TEST_F(OptionModels, DownloadControlShowsEachKeyAndStoresEverySwitchAsZeroOrOne) {

@@ -6,21 +6,12 @@
 
 #include "platform/inifile.h"
 #include "settings/parablock.h"
-#include "support/tempfolder.h"
+#include "support/storedsettings.h"
 
 namespace {
 
-class ScrollOptions : public ::testing::Test {
+class ScrollOptions : public StoredSettingsTest {
 protected:
-    void SetUp() override {
-        m_ini = m_dir.File("Pagora.ini");
-        m_block.SetLocation("ParaBlock", &m_ini);
-        m_block.Load();
-    }
-    std::string Stored(const char* key) { return platform::ini::GetString(m_ini, "ParaBlock", key, "<absent>"); }
-    TempFolder m_dir;
-    std::string m_ini;
-    CParaBlock m_block;
 };
 
 TEST_F(ScrollOptions, OpensWithTheStoredKeysAsListIndexes) {
